@@ -1,0 +1,14 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+// Tests never need a display or a sound card: force the offscreen Qt platform
+// and SDL's dummy audio driver before anything initialises them.
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    testing::InitGoogleTest(&argc, argv);
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
