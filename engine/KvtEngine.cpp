@@ -1,0 +1,396 @@
+#include "engine/KvtEngine.h"
+
+#include "engine/Exceptions.h"
+#include "engine/FileSystem.h"
+#include "engine/TextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+// ---------------------------------------------------------------- commands
+
+namespace {
+
+// The one state machine of command-line splitting: quotes protect commas and
+// blanks, blanks at either end of a parameter vanish, blanks inside stay.
+class TParamSplitter {
+public:
+    explicit TParamSplitter(QStringList& params) : params_(params) {}
+
+    void Feed(QChar c)
+    {
+        if (c == u'"') {
+            Append(c);
+            inQuotes_ = !inQuotes_;
+        } else if (inQuotes_) {
+            Append(c);
+        } else if (c == u',') {
+            if (building_)
+                building_ = false;
+            else
+                params_.append(QString());  // not the one being built
+        } else if (c == u' ') {
+            ++pendingBlanks_;
+        } else {
+            Append(c);
+        }
+    }
+
+private:
+    void Append(QChar c)
+    {
+        if (building_) {
+            QString& current = params_.last();
+            if (pendingBlanks_ > 0)
+                current.append(QString(pendingBlanks_, u' '));
+            current.append(c);
+        } else {
+            params_.append(QString(c));
+            building_ = true;
+        }
+        pendingBlanks_ = 0;
+    }
+
+    QStringList& params_;
+    bool building_ = false;
+    bool inQuotes_ = false;
+    qsizetype pendingBlanks_ = 0;
+};
+
+QString FileNameWithoutFolder(const QString& path)
+{
+    const qsizetype cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return path.mid(cut + 1);
+}
+
+// The same test ParseCommandLine plus a name comparison would make, without
+// building a record for every line of a large script.
+bool IsIncludeDirective(const QString& line)
+{
+    constexpr qsizetype nameEnd = 8;  // "@include"
+    if (line.size() < nameEnd || line[0] != u'@')
+        return false;
+    if (line.size() > nameEnd && line[nameEnd] != u' ')
+        return false;
+    return QStringView(line).mid(1, 7).compare(u"include", Qt::CaseInsensitive) == 0;
+}
+
+QString WithScrambledExtension(const QString& fileName)
+{
+    const QString normal = NormalizeSeparators(fileName);
+    const qsizetype slash = normal.lastIndexOf(u'/');
+    const qsizetype dot = normal.lastIndexOf(u'.');
+    const QString base = (dot > slash) ? normal.left(dot) : normal;
+    return base + QStringLiteral(".kvs");
+}
+
+QStringList ReadScrambledFile(const QString& path, uint8_t key)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EOSError(QStringLiteral("Cannot read file \"%1\": %2").arg(path, file.errorString()));
+    QByteArray bytes = file.readAll();
+    if (key != 0)
+        for (char& b : bytes)
+            b = char(uint8_t(b) ^ key);
+    return SplitTextLines(DecodeText(bytes));
+}
+
+QString CannotOpen(const QString& fileName)
+{
+    return QStringLiteral("Cannot open file \"") + fileName + QStringLiteral("\".");
+}
+
+} // namespace
+
+void ParseCommandLine(const QString& line, TCmdData& data)
+{
+    data.Name.clear();
+    data.Params.clear();
+    if (line.isEmpty() || line[0] != u'@')
+        throw Exception(QStringLiteral("\"%1\" - not a command, missing \"@\" symbol").arg(line));
+
+    qsizetype blank = line.indexOf(u' ', 1);
+    if (blank < 0)
+        blank = line.size();
+    data.Name = line.mid(1, blank - 1);
+
+    TParamSplitter splitter(data.Params);
+    for (qsizetype i = blank; i < line.size(); ++i)
+        splitter.Feed(line[i]);
+    for (QString& param : data.Params)
+        param = UnquoteParam(param);
+}
+
+QString UnquoteParam(const QString& text)
+{
+    if (text.size() > 1 && text.front() == u'"' && text.back() == u'"')
+        return text.mid(1, text.size() - 2);
+    return text;
+}
+
+// ---------------------------------------------------------------- loading
+
+void TKvtParser::LoadScript(const QString& fileName)
+{
+    ClearStack();
+    ClearFileBlocks();
+    lines_.clear();
+    labelIndex_.clear();
+    labelIndexBuilt_ = false;
+    try {
+        const TScriptSource source = LocateScriptFile(fileName);
+        const QStringList mainLines = ReadScriptSource(source);
+        const QFileInfo mainFile(source.Path);
+        scriptFolder_ = mainFile.absoluteDir().absolutePath();
+        if (!scriptFolder_.endsWith(u'/'))
+            scriptFolder_ += u'/';
+        // Relative include and asset names are taken from the script's folder.
+        QDir::setCurrent(scriptFolder_);
+
+        QStringList chain{mainFile.canonicalFilePath()};
+        lines_.reserve(mainLines.size());
+        ExpandInto(fileName, mainLines, lines_, chain);
+        RebuildBlockStarts();
+    } catch (...) {
+        // Never leave a half-expanded script behind.
+        lines_.clear();
+        ClearFileBlocks();
+        if (OnLinesChanged)
+            OnLinesChanged();
+        NotifyStack();
+        throw;
+    }
+    if (OnLinesChanged)
+        OnLinesChanged();
+    NotifyStack();
+}
+
+void TKvtParser::LoadFileLines(QStringList& target, const QString& fileName) const
+{
+    target = ReadScriptSource(LocateScriptFile(fileName));
+}
+
+// A ".kvt" name is read as plain text when it exists; every other name, and a
+// missing ".kvt" file, is read from the scrambled ".kvs" file of that name.
+TKvtParser::TScriptSource TKvtParser::LocateScriptFile(const QString& fileName) const
+{
+    const QString normal = NormalizeSeparators(fileName);
+    if (QFileInfo(normal).suffix().compare(u"kvt", Qt::CaseInsensitive) == 0) {
+        const QString plain = ResolvePathIgnoringCase(normal);
+        if (QFileInfo(plain).isFile())
+            return {plain, false};
+    }
+    const QString scrambled = ResolvePathIgnoringCase(WithScrambledExtension(normal));
+    if (!QFileInfo(scrambled).isFile())
+        throw Exception(CannotOpen(fileName));
+    return {scrambled, true};
+}
+
+QStringList TKvtParser::ReadScriptSource(const TScriptSource& source) const
+{
+    return source.Scrambled ? ReadScrambledFile(source.Path, ScrambleKey) : ReadTextFileLines(source.Path);
+}
+
+// Emits the file's lines into `out`, replacing every include directive by the
+// expanded lines of the named file. Each run of lines between directives
+// becomes one block, so every line keeps its true number in its file.
+void TKvtParser::ExpandInto(const QString& fileName, const QStringList& source, QStringList& out,
+                            QStringList& includeChain)
+{
+    qsizetype runStart = 0;
+    auto flushRun = [&](qsizetype end) {
+        if (end > runStart) {
+            out.append(source.mid(runStart, end - runStart));
+            AppendBlock(fileName, int32_t(runStart), end - runStart);
+        }
+    };
+    for (qsizetype i = 0; i < source.size(); ++i) {
+        if (!IsIncludeDirective(source[i]))
+            continue;
+        flushRun(i);
+        runStart = i + 1;
+
+        TCmdData directive;
+        ParseCommandLine(source[i], directive);
+        if (directive.Params.isEmpty())
+            throw Exception(QStringLiteral("Invalid include directive - no file specified."));
+        const QString included = directive.Params[0];
+        const TScriptSource source = LocateScriptFile(included);
+        const QString identity = QFileInfo(source.Path).canonicalFilePath();
+        if (includeChain.contains(identity))
+            throw Exception(QStringLiteral("Recursive include of file \"") + included
+                            + QStringLiteral("\": the file includes itself."));
+        const QStringList includedLines = ReadScriptSource(source);
+        includeChain.append(identity);
+        ExpandInto(included, includedLines, out, includeChain);
+        includeChain.removeLast();
+    }
+    flushRun(source.size());
+}
+
+void TKvtParser::AppendBlock(const QString& fileName, int32_t startLine, qsizetype count)
+{
+    blocks_.push_back({fileName, startLine, int32_t(count)});
+}
+
+void TKvtParser::RebuildBlockStarts()
+{
+    blockStarts_.clear();
+    blockStarts_.reserve(blocks_.size());
+    qsizetype start = 0;
+    for (const TFileBlock& block : blocks_) {
+        blockStarts_.push_back(start);
+        start += block.LineCount;
+    }
+}
+
+void TKvtParser::ClearFileBlocks()
+{
+    blocks_.clear();
+    blockStarts_.clear();
+}
+
+std::optional<TFileBlockHit> TKvtParser::FindFileBlock(qsizetype index) const
+{
+    if (index < 0 || blocks_.empty())
+        return std::nullopt;
+    auto it = std::upper_bound(blockStarts_.begin(), blockStarts_.end(), index);
+    const size_t b = size_t(it - blockStarts_.begin()) - 1;
+    const qsizetype offset = index - blockStarts_[b];
+    if (offset >= blocks_[b].LineCount)
+        return std::nullopt;
+    return TFileBlockHit{&blocks_[b], int32_t(offset)};
+}
+
+QString TKvtParser::PositionText(qsizetype index) const
+{
+    if (index > LineCount())
+        return QStringLiteral("end");
+    if (auto hit = FindFileBlock(index))
+        return FileNameWithoutFolder(hit->Block->FileName) + u'@'
+               + QString::number(qint64(hit->Block->StartLine) + hit->Offset);
+    return QStringLiteral("abs#") + QString::number(index);
+}
+
+QStringList TKvtParser::LabelNames() const
+{
+    QStringList names;
+    for (const QString& line : lines_)
+        if (line.startsWith(u'#'))
+            names.append(line.mid(1));
+    return names;
+}
+
+QStringList TKvtParser::FileBlockDescriptions() const
+{
+    QStringList entries;
+    for (size_t b = 0; b < blocks_.size(); ++b) {
+        const TFileBlock& block = blocks_[b];
+        entries.append(QStringLiteral("%1. %2: %3-%4")
+                           .arg(blockStarts_[b])
+                           .arg(FileNameWithoutFolder(block.FileName))
+                           .arg(block.StartLine)
+                           .arg(qint64(block.StartLine) + block.LineCount - 1));
+    }
+    return entries;
+}
+
+// ---------------------------------------------------------------- position
+
+void TKvtParser::NotifyPosition() const
+{
+    if (OnPositionChanged && updateLock_ <= 0)
+        OnPositionChanged();
+}
+
+void TKvtParser::NotifyStack() const
+{
+    if (OnStackChanged)
+        OnStackChanged();
+}
+
+void TKvtParser::NextLine()
+{
+    ++Position;
+    NotifyPosition();
+}
+
+void TKvtParser::EndUpdate()
+{
+    --updateLock_;
+    if (updateLock_ == 0)
+        NotifyPosition();
+}
+
+void TKvtParser::PushCall(int32_t targetLine, const TParams& params)
+{
+    if (qsizetype(stack_.size()) >= kMaxCallDepth)
+        throw Exception(QStringLiteral("Call stack overflow."));
+    stack_.push_back({Position, params});
+    NotifyStack();
+    Position = targetLine;
+}
+
+void TKvtParser::RequireFrame() const
+{
+    if (stack_.empty())
+        throw Exception(QStringLiteral("At the top stack level, nowhere to return."));
+}
+
+void TKvtParser::ReturnFromCall()
+{
+    RequireFrame();
+    Position = stack_.back().ReturnLine;
+    stack_.pop_back();
+    NotifyStack();
+}
+
+void TKvtParser::ReturnTo(int32_t line)
+{
+    RequireFrame();
+    Position = line;
+    stack_.pop_back();
+    NotifyStack();
+}
+
+void TKvtParser::ClearStack()
+{
+    stack_.clear();
+    Position = 0;
+    NotifyStack();
+}
+
+void TKvtParser::Rewind()
+{
+    ClearStack();
+    Position = 0;
+}
+
+QString TKvtParser::GetCallParam(const QString& text) const
+{
+    bool ok = false;
+    const qlonglong n = text.trimmed().toLongLong(&ok);
+    if (!ok || n < 1 || stack_.empty() || n > stack_.back().Params.size())
+        return {};
+    return stack_.back().Params[qsizetype(n - 1)];
+}
+
+int32_t TKvtParser::FindLabel(const QString& name) const
+{
+    if (!labelIndexBuilt_) {
+        for (qsizetype i = 0; i < lines_.size(); ++i) {
+            const QString& line = lines_[i];
+            if (!line.startsWith(u'#'))
+                continue;
+            const QString key = line.mid(1).toCaseFolded();
+            if (!labelIndex_.contains(key))  // the first of equal labels wins
+                labelIndex_.insert(key, int32_t(i));
+        }
+        labelIndexBuilt_ = true;
+    }
+    return labelIndex_.value(name.toCaseFolded(), -1);
+}
