@@ -1,1 +1,7 @@
-int main() { return 0; }
+#include "app/KvtApplication.h"
+
+int main(int argc, char** argv)
+{
+    TGame game(argc, argv);
+    return game.Execute();
+}

@@ -1,5 +1,9 @@
 #include "engine/IntegerText.h"
 
+#include <QString>
+
+#include <optional>
+
 #include <gtest/gtest.h>
 
 namespace {

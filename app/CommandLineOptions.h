@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+
+// What the program was asked to do on its command line.
+struct TCommandLineOptions {
+    QString Script;
+    QString Label;
+    QString SettingsFile;
+    bool Help = false;
+    bool Version = false;
+    bool Headless = false;
+    bool PrintLog = false;
+    std::optional<uint32_t> FixedStepMs;
+    QString Input;
+    bool Auto = false;
+    bool Skip = false;
+    std::optional<int64_t> MaxFrames;
+    bool Transcript = false;
+    bool Strict = false;
+    QString Screenshot;
+    int64_t ScreenshotEvery = 0;
+    QString ScreenshotFolder;
+};
+
+// A usage error: the program prints the one-line message and exits with 2.
+class EUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Parses the arguments after the program name; raises EUsageError.
+TCommandLineOptions ParseCommandLineOptions(const QStringList& arguments);
+
+QString UsageText();

@@ -1,0 +1,31 @@
+#include "app/Dialogs.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+void TQtDialogs::ShowError(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+std::optional<QString> TQtDialogs::InputBox(const QString& title, const QString& prompt)
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, QString(), &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer;
+}
+
+std::optional<QString> TQtDialogs::OpenScriptFile()
+{
+    const QString file = QFileDialog::getOpenFileName(
+        parent_, QStringLiteral("Open script"), QString(),
+        QStringLiteral("Kvt Scripts (*.kvt);;All Files (*.*)"));
+    if (file.isEmpty())
+        return std::nullopt;
+    return file;
+}

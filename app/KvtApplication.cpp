@@ -1,0 +1,373 @@
+#include "app/KvtApplication.h"
+
+#include "BuildConfig.h"
+#include "app/KvtParser_Form_Main.h"
+#include "engine/CommandHandlers.h"
+#include "engine/Exceptions.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+TGame* gGame = nullptr;
+volatile std::sig_atomic_t gTerminateSignal = 0;
+
+void OnTerminateSignal(int)
+{
+    gTerminateSignal = 1;
+}
+
+void PrintLine(std::FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+bool DisplayAvailable()
+{
+#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
+// "%s" and "%d" replaced by the arguments in order; "%%" is a percent sign.
+QString FormatMessage(const QString& format, const QStringList& arguments)
+{
+    QString out;
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const bool directive = format[i] == u'%' && i + 1 < format.size();
+        if (directive && (format[i + 1] == u's' || format[i + 1] == u'd')) {
+            out += arguments.value(next++);
+            ++i;
+        } else if (directive && format[i + 1] == u'%') {
+            out += u'%';
+            ++i;
+        } else {
+            out += format[i];
+        }
+    }
+    return out;
+}
+
+QString SettingsFileFor(const QString& modulePath)
+{
+    const QFileInfo program(modulePath);
+    return program.absolutePath() + u'/' + program.completeBaseName() + QStringLiteral(".ini");
+}
+
+} // namespace
+
+TGame& Game()
+{
+    return *gGame;
+}
+
+TGame::TGame(int& argc, char** argv) : argc_(argc), argv_(argv)
+{
+    gGame = this;
+}
+
+TGame::~TGame()
+{
+    form_.reset();
+    gGame = nullptr;
+}
+
+int TGame::Execute()
+{
+    QStringList arguments;
+    for (int i = 1; i < argc_; ++i)
+        arguments.append(QString::fromLocal8Bit(argv_[i]));
+    try {
+        options_ = ParseCommandLineOptions(arguments);
+        if (!options_.Input.isEmpty())
+            ParseReaderEvents(options_.Input);
+    } catch (const EUsageError& e) {
+        std::fprintf(stderr, "kvtparser: %s\n", e.what());
+        return 2;
+    } catch (const Exception& e) {
+        PrintLine(stderr, QStringLiteral("kvtparser: ") + e.Message());
+        return 2;
+    }
+    if (options_.Help) {
+        PrintLine(stdout, UsageText());
+        return 0;
+    }
+    if (options_.Version) {
+        PrintLine(stdout, QStringLiteral("kvtparser " KVT_VERSION));
+        return 0;
+    }
+    if (!DisplayAvailable())
+        options_.Headless = true;
+    if (options_.Headless) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("SDL_AUDIODRIVER", "dummy");
+    }
+
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+    QApplication::setApplicationName(QStringLiteral("KvtParser"));
+    std::signal(SIGTERM, OnTerminateSignal);
+    std::signal(SIGINT, OnTerminateSignal);
+
+    int status = 0;
+    try {
+        Initialize();
+        status = Run();
+    } catch (const std::exception& e) {
+        // The "Script" setting failed: report it and end.
+        HandleApplicationException(e);
+        status = 1;
+    }
+    Finalize();
+    if (options_.Strict && errorCount_ > 0 && status == 0)
+        status = 1;
+    return status;
+}
+
+void TGame::Initialize()
+{
+    QApplication::setApplicationDisplayName(QStringLiteral("KvtParser"));
+    modulePath_ = GetModulePath();
+    appFolder_ = QFileInfo(modulePath_).absolutePath() + u'/';
+    settings_.SetLogger([this](const QString& message) { Log(message); });
+    settings_.LoadFromFile(options_.SettingsFile.isEmpty() ? SettingsFileFor(modulePath_)
+                                                           : options_.SettingsFile);
+    debugMode_ = settings_.GetBoolOption(QStringLiteral("Debug"), false);
+    QString logName = settings_.GetStringOption(QStringLiteral("LogFilename"), QString());
+    if (!logName.isEmpty() && !IsAbsolutePath(logName))
+        logName = appFolder_ + logName;
+    logFile_.SetFileName(logName);
+
+    if (options_.FixedStepMs) {
+        auto clock = std::make_unique<TVirtualClock>();
+        virtualClock_ = clock.get();
+        clock_ = std::move(clock);
+    } else {
+        clock_ = std::make_unique<TRealClock>();
+    }
+    ChooseDemoWhenNothingGiven();
+    if (!options_.Input.isEmpty() || options_.Auto || options_.Skip)
+        reader_ = std::make_unique<TScriptedReader>(ParseReaderEvents(options_.Input), options_.Auto,
+                                                    options_.Skip);
+
+    wakeTimer_ = std::make_unique<QTimer>();
+    wakeTimer_->setInterval(16);
+    idleTimer_ = std::make_unique<QTimer>();
+    idleTimer_->setInterval(10);
+    QObject::connect(idleTimer_.get(), &QTimer::timeout, [this] { ApplicationEvents1Idle(); });
+
+    form_ = std::make_unique<TForm_Main>(*this, *clock_);
+    dialogs_ = std::make_unique<TQtDialogs>(form_.get());
+    if (options_.Transcript)
+        form_->Story().OnTextShown = [this](const QString& speaker, const QString& text) {
+            PrintTranscriptLine(speaker, text);
+        };
+    Log(QStringLiteral("Application initialized."));
+    terminateRequested_ = false;
+}
+
+// With neither a script on the command line nor a "Script" setting, the
+// bundled demo plays; with no display it plays by itself into the terminal.
+void TGame::ChooseDemoWhenNothingGiven()
+{
+    if (!options_.Script.isNull() || !settings_.GetStringOption(QStringLiteral("Script"), QString()).isEmpty())
+        return;
+    for (const QString& folder : {appFolder_ + QStringLiteral("../../examples"), QStringLiteral(KVT_SOURCE_DIR "/examples")}) {
+        const QString demo = QDir(folder).absoluteFilePath(QStringLiteral("demo/demo.kvt"));
+        if (QFileInfo(demo).isFile()) {
+            options_.Script = demo;
+            break;
+        }
+    }
+    if (options_.Headless && options_.Input.isEmpty() && !options_.Skip) {
+        options_.Auto = true;
+        options_.Transcript = true;
+    }
+}
+
+void TGame::PrintTranscriptLine(const QString& speaker, const QString& text)
+{
+    PrintLine(stdout, speaker.isEmpty() ? text.trimmed() : speaker + QStringLiteral(": ") + text.trimmed());
+}
+
+int TGame::Run()
+{
+    OpenStartScript();
+    if (!options_.Headless)
+        form_->showNormal();
+    MainLoop();
+    return 0;
+}
+
+void TGame::OpenStartScript()
+{
+    const QString script = settings_.GetStringOption(QStringLiteral("Script"), QString());
+    if (!script.isEmpty()) {
+        // Nothing catches here: a story that cannot start ends the program.
+        form_->Story().OpenScript(script);
+        const QString entry = settings_.GetStringOption(QStringLiteral("EntryPoint"), QString());
+        if (!entry.isEmpty())
+            form_->Story().JumpToLabel(entry);
+        return;
+    }
+    if (options_.Script.isEmpty())
+        return;
+    Guard([this] { form_->Story().OpenScript(options_.Script); });
+    if (!options_.Label.isEmpty())
+        Guard([this] { form_->Story().JumpToLabel(options_.Label); });
+}
+
+void TGame::MainLoop()
+{
+    wakeTimer_->start();
+    while (!IsTerminating()) {
+        if (!RunOnePass())
+            break;
+        if (virtualClock_)
+            virtualClock_->Advance(*options_.FixedStepMs);
+        else if (!form_->Story().IsRunning())
+            WaitForEvents();
+    }
+    wakeTimer_->stop();
+}
+
+// One pass of the main loop; false when a headless run has nothing left to do.
+bool TGame::RunOnePass()
+{
+    Guard([this] {
+        form_->AdvanceFrame();
+        form_->RenderFrame();
+        PumpMessages();
+    });
+    TInterpreter& story = form_->Story();
+    if (reader_) {
+        TScriptedReader::TOutcome outcome = TScriptedReader::TOutcome::Idle;
+        Guard([&] { outcome = reader_->Step(story, clock_->TickCount()); });
+        if (outcome == TScriptedReader::TOutcome::Exhausted && options_.Headless)
+            return false;
+    } else if (options_.Headless && story.WaitsForReader()) {
+        return false;
+    }
+    return !(options_.Headless && story.IsFinished());
+}
+
+// Waits for window events; the wake timer ends the wait within a frame, so
+// a story that waits for the reader costs almost no processor time.
+void TGame::WaitForEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void TGame::Finalize()
+{
+    if (form_) {
+        form_->SaveGlobalsOnExit();
+        form_->hide();
+    }
+    settings_.Clear();
+}
+
+// Runs once per pass, in the main loop and in the interpreter's blocking
+// waits alike, so it is also where passes are counted.
+void TGame::PumpMessages()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    ++passes_;
+    if (gTerminateSignal || (options_.MaxFrames && passes_ >= *options_.MaxFrames))
+        RequestTerminate();
+    // Whatever ends the program also ends a blocking wait in progress.
+    if (IsTerminating() && form_)
+        form_->Story().WaitRemaining = 0;
+}
+
+void TGame::RequestTerminate()
+{
+    terminateRequested_ = true;
+}
+
+bool TGame::IsTerminating() const
+{
+    return terminateRequested_ || gTerminateSignal;
+}
+
+void TGame::Log(const QString& message)
+{
+    if (!logFile_.FileName().isEmpty()) {
+        try {
+            logFile_.AppendToLogFile(message);
+        } catch (const Exception& e) {
+            // Reported once; the console keeps working without the file.
+            logFile_.SetFileName(QString());
+            Log(QStringLiteral("Log file disabled: ") + e.Message());
+        }
+    }
+    if (options_.PrintLog)
+        PrintLine(stderr, message);
+    if (form_)
+        form_->AppendConsoleLine(message);
+}
+
+void TGame::LogFmt(const QString& format, const QStringList& arguments)
+{
+    Log(FormatMessage(format, arguments));
+}
+
+void TGame::HandleApplicationException(const std::exception& error)
+{
+    ++errorCount_;
+    const QString text = DescribeException(error);
+    Log(text);
+    // A failure that repeats every frame must not stack up boxes.
+    if (options_.Headless || errorBoxOpen_ || !dialogs_)
+        return;
+    errorBoxOpen_ = true;
+    RunModal([&] { dialogs_->ShowError(text); });
+    errorBoxOpen_ = false;
+}
+
+void TGame::Guard(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const std::exception& e) {
+        HandleApplicationException(e);
+    }
+}
+
+void TGame::RunModal(const std::function<void()>& dialog)
+{
+    const bool wasActive = idleTimer_->isActive();
+    idleTimer_->start();
+    try {
+        dialog();
+    } catch (...) {
+        if (!wasActive)
+            idleTimer_->stop();
+        throw;
+    }
+    if (!wasActive)
+        idleTimer_->stop();
+}
+
+// Keeps the story moving while a modal dialog runs its own event loop.
+void TGame::ApplicationEvents1Idle()
+{
+    if (inIdleFrame_ || !form_)
+        return;
+    inIdleFrame_ = true;
+    Guard([this] {
+        form_->AdvanceFrame();
+        form_->RenderFrame();
+    });
+    inIdleFrame_ = false;
+}

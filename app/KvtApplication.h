@@ -1,0 +1,94 @@
+#pragma once
+
+#include "app/CommandLineOptions.h"
+#include "app/Dialogs.h"
+#include "app/LogFile.h"
+#include "app/Settings.h"
+#include "engine/Clock.h"
+#include "interpreter/ScriptedReader.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QApplication;
+class TForm_Main;
+
+// The application object: settings, log, the main loop, and the last stop
+// for every error nothing else handled.
+class TGame {
+public:
+    TGame(int& argc, char** argv);
+    ~TGame();
+    TGame(const TGame&) = delete;
+    TGame& operator=(const TGame&) = delete;
+
+    // The whole life of the program; returns its exit status.
+    int Execute();
+
+    void Log(const QString& message);
+    // "%s" and "%d" take the arguments in order.
+    void LogFmt(const QString& format, const QStringList& arguments);
+    void HandleApplicationException(const std::exception& error);
+    // Runs `action`, handing any error to HandleApplicationException, so no
+    // exception ever crosses Qt's event loop.
+    void Guard(const std::function<void()>& action);
+    // Runs a modal dialog while the story keeps moving behind it.
+    void RunModal(const std::function<void()>& dialog);
+
+    void RequestTerminate();
+    bool IsTerminating() const;
+    void PumpMessages();
+
+    bool GetBoolOption(const QString& name, bool defaultValue) const { return settings_.GetBoolOption(name, defaultValue); }
+    int32_t GetIntOption(const QString& name, int32_t defaultValue) const { return settings_.GetIntOption(name, defaultValue); }
+    QString GetStringOption(const QString& name, const QString& defaultValue) const { return settings_.GetStringOption(name, defaultValue); }
+
+    bool DebugMode() const { return debugMode_; }
+    bool Headless() const { return options_.Headless; }
+    const QString& AppFolder() const { return appFolder_; }
+    TDialogs& Dialogs() { return *dialogs_; }
+
+private:
+    void Initialize();
+    int Run();
+    void Finalize();
+    void OpenStartScript();
+    void MainLoop();
+    bool RunOnePass();
+    void WaitForEvents();
+    void ApplicationEvents1Idle();
+    void ChooseDemoWhenNothingGiven();
+    void PrintTranscriptLine(const QString& speaker, const QString& text);
+
+    int& argc_;
+    char** argv_;
+    TCommandLineOptions options_;
+    std::unique_ptr<QApplication> app_;
+    std::unique_ptr<TClock> clock_;
+    TVirtualClock* virtualClock_ = nullptr;  // the clock above, in fixed-step runs
+    TSettings settings_;
+    TLogFile logFile_;
+    QString modulePath_;
+    QString appFolder_;
+    bool debugMode_ = false;
+    bool terminateRequested_ = false;
+    bool errorBoxOpen_ = false;
+    bool inIdleFrame_ = false;
+    int errorCount_ = 0;
+    int64_t passes_ = 0;
+    std::unique_ptr<TScriptedReader> reader_;
+    std::unique_ptr<TDialogs> dialogs_;
+    std::unique_ptr<TForm_Main> form_;
+    // Created once the application exists: timers need its event dispatcher.
+    std::unique_ptr<QTimer> wakeTimer_;
+    std::unique_ptr<QTimer> idleTimer_;
+};
+
+// The one application object, for the window code that needs the log.
+TGame& Game();

@@ -1,0 +1,332 @@
+#include "interpreter/Interpreter.h"
+
+#include "engine/Exceptions.h"
+#include "interpreter/CharacterLines.h"
+
+#include <chrono>
+
+namespace {
+
+bool IsComment(const QString& line)
+{
+    return line.size() >= 2 && line[0] == u'/' && line[1] == u'/';
+}
+
+// Real elapsed time, independent of the story clock: a looping script must
+// give the window control back even when the story runs on virtual time.
+class TStepBudget {
+public:
+    explicit TStepBudget(uint32_t ms)
+        : deadline_(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms)) {}
+    bool Exhausted()
+    {
+        // Reading the clock costs more than a simple line; look now and then.
+        if ((++lines_ & 0xFF) != 0)
+            return false;
+        return std::chrono::steady_clock::now() >= deadline_;
+    }
+
+private:
+    std::chrono::steady_clock::time_point deadline_;
+    uint32_t lines_ = 0;
+};
+
+} // namespace
+
+TInterpreter::TInterpreter(TKvtParser& parser, TCommandManager& commands, TClock& clock,
+                           TInterpreterHost& host)
+    : parser_(parser), commands_(commands), clock_(clock), host_(host)
+{
+}
+
+// ---------------------------------------------------------------- frames
+
+void TInterpreter::AdvanceFrame()
+{
+    const uint32_t now = clock_.TickCount();
+    ExecuteUntilWait();
+    LastFrameTick = now;
+}
+
+void TInterpreter::ExecuteUntilWait()
+{
+    if (Halted || WaitState != WaitStates::Run)
+        return;
+    parser_.BeginUpdate();
+    try {
+        TStepBudget budget(StepBudgetMs);
+        while (parser_.Position >= 0 && parser_.Position < parser_.LineCount() && !budget.Exhausted()) {
+            const QString line = parser_.Lines()[parser_.Position];
+            parser_.NextLine();  // before running: a line that throws is not retried
+            if (RunLine(line) == TStep::Leave)
+                break;
+        }
+    } catch (...) {
+        parser_.EndUpdate();
+        throw;
+    }
+    parser_.EndUpdate();
+    if (parser_.Position > parser_.LineCount())
+        StopExecution();
+}
+
+TInterpreter::TStep TInterpreter::RunLine(const QString& line)
+{
+    if (line.isEmpty() || IsComment(line) || line[0] == u'#')
+        return TStep::Continue;
+    if (line[0] == u'@')
+        return RunCommandLine(line);
+    if (line == u":-") {
+        if (InTextBlock)
+            throw Exception(QStringLiteral("Illegal duplicate text block opener!"));
+        InTextBlock = true;
+        ClearSpeaker();
+        return TStep::Continue;
+    }
+    if (line == u"-:") {
+        if (!InTextBlock)
+            throw Exception(QStringLiteral("Illegal duplicate text block closer!"));
+        InTextBlock = false;
+        return TStep::Continue;
+    }
+    if (InTextBlock)
+        return ShowText(line);
+    return RunCharacterLine(line);
+}
+
+TInterpreter::TStep TInterpreter::RunCommandLine(const QString& line)
+{
+    TCmdData cmd;
+    ParseCommandLine(line, cmd);
+    WaitState = commands_.Dispatch(cmd);
+    switch (WaitState) {
+    case WaitStates::Run:
+        return TStep::Continue;
+    case WaitStates::Interval:
+        WaitInterval();
+        return TStep::Continue;
+    case WaitStates::SoundEnd:
+        WaitSoundEnd();
+        return TStep::Continue;
+    case WaitStates::Exit:
+        host_.CloseMainWindow();
+        return TStep::Leave;
+    default:
+        return TStep::Leave;
+    }
+}
+
+TInterpreter::TStep TInterpreter::RunCharacterLine(const QString& line)
+{
+    const TCharacterLine speech = ParseCharacterSyntax(line);
+    speaker_ = speech.Name;
+    hasSpeaker_ = true;
+    const qsizetype marker = speech.BodyMarker;
+    if (line[marker] == u'.')
+        return TStep::Continue;
+    if (marker + 1 < line.size() && line[marker + 1] == u'-') {
+        InTextBlock = true;
+        return TStep::Continue;
+    }
+    return ShowText(line.mid(marker + 1));
+}
+
+TInterpreter::TStep TInterpreter::ShowText(const QString& text)
+{
+    shownText_ = text;
+    WaitState = WaitStates::Click;
+    if (OnTextShown)
+        OnTextShown(hasSpeaker_ ? speaker_ : QString(), text);
+    return TStep::Leave;
+}
+
+void TInterpreter::ClearSpeaker()
+{
+    speaker_.clear();
+    hasSpeaker_ = false;
+}
+
+// ---------------------------------------------------------------- blocking waits
+
+// Keeps frames running while a "wait" or "sound" blocks the step loop. Input
+// that sets the wait state to 0 meanwhile lets the nested frames run lines.
+void TInterpreter::BlockingWait(const std::function<bool()>& stillWaiting)
+{
+    // A wait that ends, normally or by an error, must not leave the driver
+    // in a blocking state nothing would ever end.
+    auto leaveBlockingState = [this] {
+        if (WaitState == WaitStates::Interval || WaitState == WaitStates::SoundEnd)
+            WaitState = WaitStates::Run;
+    };
+    try {
+        uint32_t start = clock_.TickCount();
+        while (WaitRemaining != 0 && stillWaiting()) {
+            AdvanceFrame();
+            host_.RenderFrame();
+            host_.PumpMessages();
+            clock_.Pause(10);
+            const uint32_t now = clock_.TickCount();
+            const uint32_t passed = now - start;
+            if (passed < WaitRemaining) {
+                WaitRemaining -= passed;
+                start = now;
+            } else {
+                WaitRemaining = 0;
+            }
+        }
+    } catch (...) {
+        leaveBlockingState();
+        throw;
+    }
+    leaveBlockingState();
+}
+
+void TInterpreter::WaitInterval()
+{
+    BlockingWait([] { return true; });
+}
+
+void TInterpreter::WaitSoundEnd()
+{
+    BlockingWait([this] { return SoundEffectPlaying && SoundEffectPlaying(); });
+    if (StopSoundAfterWait && StopSoundEffect)
+        StopSoundEffect();
+}
+
+// ---------------------------------------------------------------- jumps
+
+void TInterpreter::JumpToLabel(const QString& name)
+{
+    const int32_t line = parser_.FindLabel(name);
+    if (line < 0)
+        throw Exception(QStringLiteral("Label not found: %1").arg(name));
+    InTextBlock = false;
+    parser_.Position = line;
+}
+
+void TInterpreter::JumpToLine(int32_t line)
+{
+    if (line < parser_.LineCount()) {
+        parser_.Position = line;
+    } else {
+        parser_.Position = int32_t(parser_.LineCount()) - 1;
+        StopExecution();
+    }
+    InTextBlock = false;
+}
+
+// ---------------------------------------------------------------- resets and loading
+
+void TInterpreter::ResetPresentation()
+{
+    WaitState = WaitStates::Run;
+    ClearSpeaker();
+    shownText_.clear();
+}
+
+void TInterpreter::ResetSession()
+{
+    ResetPresentation();
+    chapter_.clear();
+    section_.clear();
+    if (OnSessionReset)
+        OnSessionReset();
+}
+
+void TInterpreter::ResetAll()
+{
+    ResetSession();
+}
+
+void TInterpreter::OpenScript(const QString& fileName)
+{
+    ResetAll();
+    // A new script starts outside any text block, whatever the old one left.
+    InTextBlock = false;
+    parser_.LoadScript(fileName);
+    Halted = false;
+}
+
+void TInterpreter::Restart()
+{
+    parser_.Rewind();
+    InTextBlock = false;
+    ResetSession();
+    Halted = false;
+    WaitState = WaitStates::Run;
+}
+
+// ---------------------------------------------------------------- tools and input
+
+void TInterpreter::RunConsoleCommand(const QString& text)
+{
+    if (text.isEmpty()) {
+        ContinueAfterClick();
+        return;
+    }
+    TCmdData cmd;
+    ParseCommandLine(text, cmd);
+    host_.Log(QStringLiteral(">> ") + text);
+    // A typed command never starts or ends a wait.
+    commands_.Dispatch(cmd);
+}
+
+void TInterpreter::JumpFromTools(const QString& label)
+{
+    if (label.isEmpty())
+        return;
+    JumpToLabel(label);
+    WaitState = WaitStates::Run;
+    Halted = false;
+}
+
+void TInterpreter::JumpToCaretLine(int32_t line)
+{
+    parser_.Position = line;
+    WaitState = WaitStates::Run;
+    Halted = false;
+}
+
+void TInterpreter::ContinueAfterClick()
+{
+    if (IsTyping())
+        CompleteTyping();
+    else
+        WaitState = WaitStates::Run;
+}
+
+// Screen buttons take presses first once they exist; what they leave is a
+// click on the text window.
+void TInterpreter::HandleMouseDown(int /*x*/, int /*y*/)
+{
+    HandleTextWindowClick();
+}
+
+void TInterpreter::HandleMouseUp(int /*x*/, int /*y*/) {}
+
+void TInterpreter::HandleMouseMove(int /*x*/, int /*y*/) {}
+
+void TInterpreter::HandleTextWindowClick()
+{
+    if (WaitState == WaitStates::Click)
+        ContinueAfterClick();
+}
+
+void TInterpreter::HandleKey(TReaderKey key, bool modifiers)
+{
+    if (modifiers || WaitState != WaitStates::Click)
+        return;
+    if (key == TReaderKey::Enter || key == TReaderKey::Space)
+        ContinueAfterClick();
+}
+
+bool TInterpreter::WaitsForReader() const
+{
+    return WaitState == WaitStates::Click || WaitState == WaitStates::Choice
+           || WaitState == WaitStates::Button;
+}
+
+bool TInterpreter::IsFinished() const
+{
+    return Halted || (WaitState == WaitStates::Run && parser_.Position >= parser_.LineCount());
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "engine/Clock.h"
+#include "engine/CommandHandlers.h"
+#include "engine/KvtEngine.h"
+#include "interpreter/InterpreterHost.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+// Keys the reader may press; the window maps its own key codes onto these.
+enum class TReaderKey { Enter, Space, Up, Down, Other };
+
+// A text the reader is shown: the speaker (empty for narration) and the text.
+using TTextShownHandler = std::function<void(const QString& speaker, const QString& text)>;
+
+// The interpreter driver: runs script lines until one has to wait, owns the
+// wait state and decides what ends each wait. The command handlers are
+// members too, spread over one file per theme.
+class TInterpreter {
+public:
+    TInterpreter(TKvtParser& parser, TCommandManager& commands, TClock& clock, TInterpreterHost& host);
+
+    // Fills the registry in the order of the command table.
+    void RegisterCommands();
+    static QStringList CommandTableNames();
+
+    // ---- driver
+    void AdvanceFrame();
+    void ExecuteUntilWait();
+    void WaitInterval();
+    void WaitSoundEnd();
+    void ContinueAfterClick();
+    void OpenScript(const QString& fileName);
+    void JumpToLabel(const QString& name);
+    void JumpToLine(int32_t line);
+    void StopExecution() { Halted = true; }
+    void ResetPresentation();
+    void ResetSession();
+    void ResetAll();
+
+    // ---- tools
+    void Restart();
+    // The console line: a command runs without expansion and without a wait;
+    // an empty line acts as a click.
+    void RunConsoleCommand(const QString& text);
+    void JumpFromTools(const QString& label);
+    void JumpToCaretLine(int32_t line);
+
+    // ---- reader input
+    // Mouse points are in game-screen units.
+    void HandleMouseDown(int x, int y);
+    void HandleMouseUp(int x, int y);
+    void HandleMouseMove(int x, int y);
+    // A click that no screen object takes, as on the text window.
+    void HandleTextWindowClick();
+    void HandleKey(TReaderKey key, bool modifiers);
+    bool IsTyping() const { return false; }
+    void CompleteTyping() {}
+    // True while the story waits for the reader (a click, a choice, a button).
+    bool WaitsForReader() const;
+    // True when nothing more can run: halted, or past the last line with
+    // nothing to wait for.
+    bool IsFinished() const;
+    // True while lines run without waiting for anything.
+    bool IsRunning() const { return WaitState == WaitStates::Run && !IsFinished(); }
+
+    // ---- state the tools and the window read
+    int32_t WaitState = WaitStates::Run;
+    bool Halted = false;
+    bool InTextBlock = false;
+    uint32_t WaitRemaining = 0;
+    bool StopSoundAfterWait = false;
+    uint32_t LastFrameTick = 0;
+    // Every main-loop pass runs lines for at most this long, so a script
+    // that loops without waiting cannot freeze the window.
+    uint32_t StepBudgetMs = 100;
+
+    const QString& Speaker() const { return speaker_; }
+    bool HasSpeaker() const { return hasSpeaker_; }
+    const QString& ShownText() const { return shownText_; }
+    const QString& Chapter() const { return chapter_; }
+    const QString& Section() const { return section_; }
+
+    TTextShownHandler OnTextShown;
+    // The sound player answers these once it is wired in.
+    std::function<bool()> SoundEffectPlaying;
+    std::function<void()> StopSoundEffect;
+    std::function<void()> OnSessionReset;
+
+    // command handlers, one group per file; public so the command table can
+    // name them
+    CommandResult CmdReset(const TCmdData& cmd);
+    CommandResult CmdExit(const TCmdData& cmd);
+    CommandResult CmdWait(const TCmdData& cmd);
+    CommandResult CmdWaitClk(const TCmdData& cmd);
+    CommandResult CmdRepaint(const TCmdData& cmd);
+    CommandResult UnknownCommand(const TCmdData& cmd);
+
+private:
+
+    // step loop pieces
+    enum class TStep { Continue, Leave };
+    TStep RunLine(const QString& line);
+    TStep RunCommandLine(const QString& line);
+    TStep RunCharacterLine(const QString& line);
+    TStep ShowText(const QString& text);
+    void BlockingWait(const std::function<bool()>& stillWaiting);
+    void ClearSpeaker();
+
+    TKvtParser& parser_;
+    TCommandManager& commands_;
+    TClock& clock_;
+    TInterpreterHost& host_;
+
+    QString speaker_;
+    bool hasSpeaker_ = false;
+    QString shownText_;
+    QString chapter_;
+    QString section_;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "interpreter/Interpreter.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+// Reader input given in advance ("click; key enter; wait 500; click 10 20"),
+// for authors' automated checks and for tests. Each event is delivered when
+// the story waits for the reader.
+struct TReaderEvent {
+    enum class TKind { Click, ClickAt, Key, Move, Wait };
+    TKind Kind = TKind::Click;
+    int X = 0;
+    int Y = 0;
+    TReaderKey Key = TReaderKey::Enter;
+    uint32_t Ms = 0;
+};
+
+// Raises Exception naming the event it cannot read.
+std::vector<TReaderEvent> ParseReaderEvents(const QString& text);
+
+class TScriptedReader {
+public:
+    enum class TOutcome {
+        Idle,       // nothing to do now (the story runs, or a wait runs out)
+        Delivered,  // an event or an automatic answer reached the story
+        Exhausted,  // the story waits for the reader and no input is left
+    };
+
+    TScriptedReader(std::vector<TReaderEvent> events, bool autoAnswer, bool skip)
+        : events_(std::move(events)), autoAnswer_(autoAnswer), skip_(skip) {}
+
+    TOutcome Step(TInterpreter& story, uint32_t now);
+
+private:
+    bool AnswerAutomatically(TInterpreter& story);
+    void Deliver(const TReaderEvent& event, TInterpreter& story);
+
+    std::vector<TReaderEvent> events_;
+    size_t next_ = 0;
+    bool autoAnswer_;
+    bool skip_;
+    bool waiting_ = false;
+    uint32_t waitUntil_ = 0;
+};

@@ -1,0 +1,152 @@
+#include "support/TempDir.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TRun {
+    int ExitCode = -1;
+    QString Out;
+    QString Err;
+};
+
+// Runs the real program headless, as an author's check would.
+TRun RunPlayer(const QStringList& arguments, const QString& workingFolder = {})
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    process.setProcessEnvironment(env);
+    if (!workingFolder.isEmpty())
+        process.setWorkingDirectory(workingFolder);
+    process.start(QStringLiteral(KVT_BINARY), QStringList{"--headless"} + arguments);
+    process.waitForFinished(60000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QStringList Lines(const QString& text)
+{
+    return text.split(u'\n', Qt::SkipEmptyParts);
+}
+
+class HeadlessRun : public testing::Test {
+protected:
+    QString Script(const QString& text) { return dir_.WriteUtf8(QStringLiteral("story.kvt"), text); }
+    TTempDir dir_;
+};
+
+} // namespace
+
+TEST_F(HeadlessRun, UnknownCommandIsLoggedAndTheStoryGoesOn)
+{
+    const TRun run = RunPlayer({"--print-log", "--transcript", "--auto", "--fixed-step", "16",
+                                Script("@foo a, b\n:-\nHello there.\n-:\n")});
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_TRUE(run.Err.contains(QStringLiteral("Unrecognized command: foo a, b"))) << run.Err.toStdString();
+    EXPECT_EQ(Lines(run.Out), QStringList{"Hello there."});
+}
+
+TEST_F(HeadlessRun, MissingIncludeIsReportedWithItsName)
+{
+    const TRun run = RunPlayer({"--print-log", "--strict", Script("@include nothere.kvt\n")});
+    EXPECT_TRUE(run.Err.contains(QStringLiteral("Exception: Cannot open file \"nothere.kvt\"."))) << run.Err.toStdString();
+    EXPECT_EQ(run.ExitCode, 1);
+}
+
+TEST_F(HeadlessRun, LongWaitCostsNoRealTimeOnFixedSteps)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const TRun run = RunPlayer({"--fixed-step", "16", "--transcript", "--auto",
+                                Script("@wait 60000\n:-\ndone\n-:\n")});
+    EXPECT_EQ(Lines(run.Out), QStringList{"done"});
+    EXPECT_LT(timer.elapsed(), 20000);  // generous: only guards against real sleeping
+}
+
+TEST_F(HeadlessRun, MissingStartLabelIsReportedAndTheStoryStartsAtTheTop)
+{
+    const TRun run = RunPlayer({"--print-log", "--transcript", "--auto",
+                                Script(":-\nfrom the top\n-:\n"), "nowhere"});
+    EXPECT_TRUE(run.Err.contains(QStringLiteral("Label not found: nowhere")));
+    EXPECT_EQ(Lines(run.Out), QStringList{"from the top"});
+}
+
+TEST_F(HeadlessRun, InputEventsAnswerWaitsAndTheRunEndsWhenTheyAreUsedUp)
+{
+    const QString script = Script(":-\none\ntwo\nthree\n-:\n");
+    EXPECT_EQ(Lines(RunPlayer({"--transcript", "--input", "click; key enter", script}).Out),
+              (QStringList{"one", "two", "three"}));
+    EXPECT_EQ(Lines(RunPlayer({"--transcript", "--input", "click", script}).Out),
+              (QStringList{"one", "two"}));
+    EXPECT_EQ(Lines(RunPlayer({"--transcript", "--skip", script}).Out), (QStringList{"one", "two", "three"}));
+}
+
+TEST_F(HeadlessRun, ExitStopsTheRun)
+{
+    const TRun run = RunPlayer({"--transcript", "--auto", Script(":-\nbefore\n-:\n@exit\n:-\nafter\n-:\n")});
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(Lines(run.Out), QStringList{"before"});
+}
+
+TEST_F(HeadlessRun, MaxFramesStopsAStoryThatNeverEnds)
+{
+    const TRun run = RunPlayer({"--fixed-step", "16", "--max-frames", "10", Script("@wait -1\n")});
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST_F(HeadlessRun, UsageErrorsExitWithTwo)
+{
+    for (const QStringList& args : {QStringList{"--bogus"}, QStringList{"--fixed-step"},
+                                    QStringList{"--fixed-step", "fast"}, QStringList{"--input", "dance"},
+                                    QStringList{"a", "b", "c"}}) {
+        const TRun run = RunPlayer(args);
+        EXPECT_EQ(run.ExitCode, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(Lines(run.Err).size(), 1) << run.Err.toStdString();
+    }
+}
+
+TEST_F(HeadlessRun, FailingScriptSettingEndsTheProgramWithStatusOne)
+{
+    const QString settings = dir_.WriteUtf8(QStringLiteral("kvt.ini"), QStringLiteral("Script=missing.kvt\n"));
+    const TRun run = RunPlayer({"--print-log", "--settings", settings});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_TRUE(run.Err.contains(QStringLiteral("Cannot open file \"missing.kvt\".")));
+}
+
+TEST_F(HeadlessRun, SettingsScriptAndEntryPointWinOverTheCommandLine)
+{
+    const QString script = Script(":-\nfirst\n-:\n#second\n:-\nsecond\n-:\n");
+    const QString settings = dir_.WriteUtf8(QStringLiteral("kvt.ini"),
+                                            "Script=" + script + "\nEntryPoint=second\n");
+    const TRun run = RunPlayer({"--transcript", "--auto", "--settings", settings, "ignored.kvt"});
+    EXPECT_EQ(Lines(run.Out), QStringList{"second"});
+}
+
+TEST_F(HeadlessRun, LogFileIsUtf16WithOneByteOrderMark)
+{
+    const QString log = dir_.File(QStringLiteral("run.log"));
+    const QString settings = dir_.WriteUtf8(QStringLiteral("kvt.ini"), "LogFilename=" + log + "\n");
+    RunPlayer({"--settings", settings, Script("@foo\n")});
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_GE(bytes.size(), 2);
+    EXPECT_EQ(bytes.left(2), QByteArray("\xFF\xFE"));
+    const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                                            (bytes.size() - 2) / 2);
+    EXPECT_EQ(text, QStringLiteral("Application initialized.Unrecognized command: foo "));
+}
+
+TEST_F(HeadlessRun, DemoStoryPlaysByItself)
+{
+    const TRun run = RunPlayer({"--fixed-step", "16", "--auto", "--transcript", "--strict",
+                                QStringLiteral(KVT_SOURCE_DIR "/examples/demo/demo.kvt")});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("Thank you for reading!")));
+}

@@ -1,0 +1,185 @@
+#include "support/StoryFixture.h"
+
+using DriverTest = StoryFixture;
+
+TEST_F(DriverTest, SkipsCommentsAndLabelsAndWaitsAtText)
+{
+    Open(QStringLiteral("// comment\n#label\n\n:-\nFirst\nSecond\n-:\n"));
+    Frame();
+    EXPECT_EQ(Shown, QStringList{"First"});
+    EXPECT_EQ(story.WaitState, WaitStates::Click);
+    EXPECT_EQ(parser.Position, 5);  // already past the waiting line
+    Frame();
+    EXPECT_EQ(Shown.size(), 1);  // a click is needed first
+    story.ContinueAfterClick();
+    Frames(2);
+    EXPECT_EQ(Shown, (QStringList{"First", "Second"}));
+    story.ContinueAfterClick();
+    Frame();
+    EXPECT_TRUE(story.IsFinished());
+    EXPECT_TRUE(Errors.isEmpty());
+}
+
+TEST_F(DriverTest, UnknownCommandIsLoggedAndExecutionGoesOn)
+{
+    Open(QStringLiteral("@foo a, b\n@\n:-\ntext\n-:\n"));
+    Frame();
+    EXPECT_EQ(host.LogLines, (QStringList{"Unrecognized command: foo a, b", "Unrecognized command:  "}));
+    EXPECT_EQ(Shown, QStringList{"text"});
+}
+
+TEST_F(DriverTest, CharacterLinesNameTheSpeakerOrOpenABlock)
+{
+    Open(QStringLiteral("Anna: Hello.\nAnna(happy, left).\nBob:-\nLine of Bob\n-:\n"));
+    Frame();
+    EXPECT_EQ(Shown, QStringList{"Anna: Hello."});
+    story.ContinueAfterClick();
+    Frame();
+    EXPECT_EQ(Shown.last(), QStringLiteral("Bob:Line of Bob"));
+    EXPECT_TRUE(Errors.isEmpty());
+}
+
+TEST_F(DriverTest, BadLinesReportAndTheNextFrameGoesOn)
+{
+    Open(QStringLiteral("no body here\n:-\n:-\n-:\n-:\nAnna(happy: hi\n:-\nend\n-:\n"));
+    Frames(5);
+    EXPECT_EQ(Errors, (QStringList{"Invalid character line: no line body.",
+                                   "Illegal duplicate text block opener!",
+                                   "Illegal duplicate text block closer!",
+                                   "Invalid unclosed character state."}));
+    EXPECT_EQ(Shown, QStringList{"end"});
+}
+
+TEST_F(DriverTest, WaitRunsFramesOnVirtualTimeAndEnds)
+{
+    Open(QStringLiteral("@wait 60000\n:-\nafter\n-:\n"));
+    Frame();
+    EXPECT_EQ(Shown, QStringList{"after"});
+    EXPECT_GE(host.FramesRendered, 5000);
+    EXPECT_EQ(story.WaitRemaining, 0u);
+}
+
+TEST_F(DriverTest, WaitZeroRunsNoFrameAndBadIntervalsReport)
+{
+    Open(QStringLiteral("@wait 0\n@wait\n@wait soon\n:-\nafter\n-:\n"));
+    Frames(3);
+    EXPECT_EQ(host.FramesRendered, 0);
+    EXPECT_EQ(Errors, (QStringList{"Illegal \"wait\". No interval specified.",
+                                   "Invalid interval in \"wait\": soon."}));
+    EXPECT_EQ(Shown, QStringList{"after"});
+}
+
+TEST_F(DriverTest, ErrorInsideABlockingWaitDoesNotLeaveTheStoryStuck)
+{
+    Open(QStringLiteral("@wait 1000\n:-\nafter\n-:\n"));
+    int pumps = 0;
+    host.OnPump = [&] {
+        if (++pumps == 3)
+            throw Exception(QStringLiteral("boom"));
+    };
+    Frame();
+    EXPECT_EQ(Errors, QStringList{"boom"});
+    EXPECT_EQ(story.WaitState, WaitStates::Run);
+    host.OnPump = nullptr;
+    Frame();
+    EXPECT_EQ(Shown, QStringList{"after"});
+}
+
+TEST_F(DriverTest, ClosingTheWindowEndsAWaitThatWouldLastForever)
+{
+    Open(QStringLiteral("@wait -1\n@exit\n"));
+    int pumps = 0;
+    host.OnPump = [&] {
+        if (++pumps == 50)
+            story.WaitRemaining = 0;  // what closing the window does
+    };
+    Frame();
+    EXPECT_EQ(pumps, 50);
+    EXPECT_EQ(host.CloseRequests, 1);
+    EXPECT_EQ(story.WaitState, WaitStates::Exit);
+}
+
+TEST_F(DriverTest, WaitClkWaitsForClickAndKeysNeedNoModifiers)
+{
+    Open(QStringLiteral("@waitclk\n:-\nafter\n-:\n"));
+    Frame();
+    EXPECT_EQ(story.WaitState, WaitStates::Click);
+    story.HandleKey(TReaderKey::Enter, true);
+    EXPECT_EQ(story.WaitState, WaitStates::Click);
+    story.HandleKey(TReaderKey::Space, false);
+    Frame();
+    EXPECT_EQ(Shown, QStringList{"after"});
+}
+
+TEST_F(DriverTest, RepaintTakesExactlyOnAndOff)
+{
+    Open(QStringLiteral("@repaint off\n@repaint ON\n@repaint on\n"));
+    Frame();
+    EXPECT_TRUE(host.Suspended);
+    Frame();
+    EXPECT_FALSE(host.Suspended);
+    EXPECT_EQ(Errors, QStringList{"Invalid command in \"repaint\": ON."});
+}
+
+TEST_F(DriverTest, JumpsFindLabelsAndReportMissingOnes)
+{
+    Open(QStringLiteral(":-\nfirst\n#Later\nlater\n-:\n"));
+    Frame();
+    story.JumpFromTools(QStringLiteral("later"));
+    EXPECT_FALSE(story.InTextBlock);
+    EXPECT_EQ(parser.Position, 2);
+    EXPECT_EQ(story.WaitState, WaitStates::Run);
+    try {
+        story.JumpToLabel(QStringLiteral("nowhere"));
+        FAIL();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Label not found: nowhere"));
+    }
+    story.JumpToLine(1000);
+    EXPECT_TRUE(story.Halted);
+    EXPECT_EQ(parser.Position, int32_t(parser.LineCount()) - 1);
+}
+
+TEST_F(DriverTest, ConsoleCommandsRunUnexpandedAndNeverWait)
+{
+    Open(QStringLiteral(":-\ntext\n-:\n"));
+    Frame();
+    story.RunConsoleCommand(QStringLiteral("@waitclk"));
+    story.RunConsoleCommand(QStringLiteral("@foo %x%"));
+    EXPECT_EQ(host.LogLines, (QStringList{">> @waitclk", ">> @foo %x%", "Unrecognized command: foo %x%"}));
+    EXPECT_EQ(story.WaitState, WaitStates::Click);
+    EXPECT_THROW(story.RunConsoleCommand(QStringLiteral("waitclk")), Exception);
+    story.RunConsoleCommand(QString());  // an empty line is a click
+    EXPECT_EQ(story.WaitState, WaitStates::Run);
+}
+
+TEST_F(DriverTest, RestartRewindsAndLeavesTheTextBlock)
+{
+    Open(QStringLiteral(":-\none\ntwo\n-:\n"));
+    Frame();
+    story.ContinueAfterClick();
+    Frame();
+    story.Restart();
+    EXPECT_EQ(parser.Position, 0);
+    EXPECT_FALSE(story.InTextBlock);
+    Frame();
+    EXPECT_EQ(Shown.last(), QStringLiteral("one"));
+    EXPECT_TRUE(Errors.isEmpty());
+}
+
+TEST_F(DriverTest, ExitClosesTheWindowAndStopsAtOnce)
+{
+    Open(QStringLiteral("@exit\n:-\nnever\n-:\n"));
+    Frame();
+    EXPECT_EQ(host.CloseRequests, 1);
+    EXPECT_TRUE(Shown.isEmpty());
+}
+
+TEST_F(DriverTest, RegistryFollowsTheCommandTableOrder)
+{
+    const QStringList names = TInterpreter::CommandTableNames();
+    ASSERT_GE(names.size(), 5);
+    EXPECT_EQ(names.mid(0, 5), (QStringList{"reset", "exit", "wait", "waitclk", "repaint"}));
+    EXPECT_TRUE(commands.IsRegistered(QStringLiteral("WAITCLK")));
+    EXPECT_FALSE(commands.IsRegistered(QStringLiteral("include")));
+}

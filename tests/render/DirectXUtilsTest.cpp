@@ -1,0 +1,252 @@
+#include "render/DirectXUtils.h"
+
+#include "RenderTestUtils.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+uint32_t Pixel(const TDxSurface& surface, int x, int y)
+{
+    return surface.Pixels().pixel(x, y);
+}
+
+} // namespace
+
+TEST(D3DError, BothMessageFormsWithUpperCaseEightDigitCode)
+{
+    try {
+        RaiseD3DError(QStringLiteral("Sprite.Draw"), 0x8876086C);
+        FAIL();
+    } catch (const ED3DError& error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Sprite.Draw failed: 8876086C."));
+        EXPECT_EQ(error.ClassName(), QStringLiteral("ED3DError"));
+    }
+    try {
+        RaiseD3DError(QStringLiteral("Font.DrawTextW"));
+        FAIL();
+    } catch (const ED3DError& error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Font.DrawTextW failed."));
+    }
+    EXPECT_EQ(FormatResultCode(0x5), QStringLiteral("00000005"));
+}
+
+TEST(SurfaceFill, FillSurfaceWritesOnlyTheAskedPartAndNeverPastTheEdge)
+{
+    TDxSurface surface(8, 4, std::make_shared<TDxShared>());
+    ASSERT_EQ(FillSurface(surface, 3, 2, 0xFF112233u), DxResult::Ok);
+    EXPECT_EQ(Pixel(surface, 2, 1), 0xFF112233u);
+    EXPECT_EQ(Pixel(surface, 3, 1), 0u);
+    EXPECT_EQ(Pixel(surface, 2, 2), 0u);
+    // A size beyond the surface is clipped, not written out of bounds.
+    EXPECT_EQ(FillSurface(surface, 100, 100, 0xFFFFFFFFu), DxResult::Ok);
+    EXPECT_EQ(Pixel(surface, 7, 3), 0xFFFFFFFFu);
+}
+
+TEST(SurfaceFill, StrokeRectDrawsInsideFrameAndFillsWhenFrameMeetsItself)
+{
+    auto shared = std::make_shared<TDxShared>();
+    TDxSurface surface(10, 10, shared);
+    ASSERT_EQ(StrokeRect(surface, TRect{1, 1, 9, 9}, 0xFF000000u, 2), DxResult::Ok);
+    EXPECT_EQ(Pixel(surface, 0, 0), 0u);           // outside the rectangle
+    EXPECT_EQ(Pixel(surface, 1, 1), 0xFF000000u);
+    EXPECT_EQ(Pixel(surface, 5, 2), 0xFF000000u);  // second top row
+    EXPECT_EQ(Pixel(surface, 5, 3), 0u);           // interior
+    EXPECT_EQ(Pixel(surface, 7, 5), 0xFF000000u);  // right band
+    EXPECT_EQ(Pixel(surface, 6, 5), 0u);
+    EXPECT_EQ(Pixel(surface, 5, 8), 0xFF000000u);  // last row of the rectangle
+    EXPECT_EQ(Pixel(surface, 5, 9), 0u);
+
+    TDxSurface narrow(10, 10, shared);
+    ASSERT_EQ(StrokeRect(narrow, TRect{0, 0, 4, 10}, 0xFF00FF00u, 2), DxResult::Ok);
+    EXPECT_EQ(Pixel(narrow, 2, 5), 0xFF00FF00u);   // 2 x 2 >= width 4: filled
+}
+
+TEST(SurfaceFill, PlannedLockFailureIsReported)
+{
+    auto shared = std::make_shared<TDxShared>();
+    TDxSurface surface(4, 4, shared);
+    shared->faults.FailNext(TDxCall::LockRect, DxResult::InvalidCall);
+    EXPECT_EQ(FillRect(surface, TRect{0, 0, 4, 4}, 1), DxResult::InvalidCall);
+    EXPECT_EQ(FillRect(surface, TRect{0, 0, 4, 4}, 1), DxResult::Ok);  // once only
+}
+
+TEST(RectScaling, RoundsHalfToEvenAndUnscalesBack)
+{
+    const TScale half{0.5, 0.5};
+    EXPECT_EQ(ScaleRect(half, TRect{1, 3, 5, 7}), (TRect{0, 2, 2, 4}));  // 0.5->0, 1.5->2, 2.5->2, 3.5->4
+    const TScale twice{2.0, 3.0};
+    EXPECT_EQ(ScaleRect(twice, TRect{1, 1, 10, 10}), (TRect{2, 3, 20, 30}));
+    EXPECT_EQ(UnscaleRect(twice, TRect{2, 3, 20, 30}), (TRect{1, 1, 10, 10}));
+    EXPECT_EQ(UnscaleX(TScale{4.0, 1.0}, 10), 2);  // 2.5 -> 2
+    EXPECT_EQ(UnscaleY(TScale{1.0, 4.0}, 14), 4);  // 3.5 -> 4
+}
+
+TEST(Direct3DCreation, OnlyTheKnownVersionGivesAnObject)
+{
+    EXPECT_NE(CreateDirect3D(0x80000020), nullptr);
+    EXPECT_EQ(CreateDirect3D(31), nullptr);
+}
+
+class LoadTextureTest : public testing::Test {
+protected:
+    std::shared_ptr<TDxDevice> device = MakeTestDevice();
+    TTempDir dir;
+    std::unique_ptr<TDxTexture> texture;
+    TImageInfo info;
+
+    TResult Load(const QString& path, uint32_t key = 0) { return LoadTexture(*device, path, key, texture, info); }
+};
+
+TEST_F(LoadTextureTest, LoadsPixelsAndSizeForEachPictureFormat)
+{
+    const QImage image = Gradient(40, 30);
+    for (const char* format : {"png", "bmp"}) {
+        const QString path = dir.Write(QStringLiteral("pic.") + QLatin1String(format), EncodeImage(image, format));
+        ASSERT_EQ(Load(path), DxResult::Ok) << format;
+        EXPECT_EQ(info.width, 40);
+        EXPECT_EQ(info.height, 30);
+        EXPECT_EQ(texture->Level0().Pixels().pixel(39, 29), qRgba(39, 29, 7, 255)) << format;
+    }
+    const QString jpg = dir.Write(QStringLiteral("pic.jpg"), EncodeImage(image, "jpg"));
+    ASSERT_EQ(Load(jpg), DxResult::Ok);
+    EXPECT_EQ(info.fileFormat, TImageFileFormat::Jpg);
+}
+
+TEST_F(LoadTextureTest, ColorKeyMakesOnlyExactOpaqueMatchesTransparent)
+{
+    QImage image(3, 1, QImage::Format_ARGB32);
+    image.setPixel(0, 0, 0xFFFF00FFu);   // the key
+    image.setPixel(1, 0, 0xFFFF00FEu);   // one step off
+    image.setPixel(2, 0, 0x80FF00FFu);   // key colour but translucent
+    const QString path = dir.Write(QStringLiteral("key.png"), EncodeImage(image, "png"));
+    ASSERT_EQ(Load(path, 0xFFFF00FFu), DxResult::Ok);
+    const QImage& pixels = texture->Level0().Pixels();
+    EXPECT_EQ(pixels.pixel(0, 0), 0u);
+    EXPECT_EQ(pixels.pixel(1, 0), 0xFFFF00FEu);
+    EXPECT_EQ(qAlpha(pixels.pixel(2, 0)), 0x80);
+}
+
+TEST_F(LoadTextureTest, MissingTruncatedAndNonImageFilesFailWithoutTexture)
+{
+    const QImage image = Gradient(64, 64);
+    QStringList bad;
+    bad << dir.File(QStringLiteral("absent.png"));
+    bad << dir.Write(QStringLiteral("text.png"), "this is not a picture");
+    bad << dir.Write(QStringLiteral("empty.bmp"), QByteArray());
+    for (const char* format : {"png", "bmp", "jpg"}) {
+        const QByteArray whole = EncodeImage(image, format);
+        bad << dir.Write(QStringLiteral("cut.") + QLatin1String(format), whole.left(whole.size() * 2 / 3));
+    }
+    for (const QString& path : bad) {
+        texture = std::make_unique<TDxTexture>(1, 1, 1, TPool::SystemMem, device->Shared());
+        EXPECT_TRUE(DxFailed(Load(path))) << path.toStdString();
+        EXPECT_EQ(texture, nullptr) << path.toStdString();
+    }
+    EXPECT_EQ(device->LiveDefaultPoolResources(), 0);
+}
+
+TEST_F(LoadTextureTest, PathLetterCaseAndBackslashesAreForgiven)
+{
+    dir.Write(QStringLiteral("Images/Hero.PNG"), EncodeImage(Gradient(4, 4), "png"));
+    EXPECT_EQ(Load(dir.Path() + QStringLiteral("\\images\\hero.png")), DxResult::Ok);
+}
+
+TEST(DeviceReset, RefusedWhileDefaultPoolTexturesLive)
+{
+    auto device = MakeTestDevice();
+    std::unique_ptr<TDxTexture> texture;
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, TPool::Default, texture), DxResult::Ok);
+    EXPECT_EQ(device->Reset(device->Params()), DxResult::InvalidCall);
+    texture.reset();
+    EXPECT_EQ(device->Reset(device->Params()), DxResult::Ok);
+}
+
+TEST(DeviceReset, LostDeviceReportsThroughPresentAndCooperativeLevel)
+{
+    auto device = MakeTestDevice();
+    device->SimulateState(TDeviceState::Lost);
+    EXPECT_EQ(device->Present(), DxResult::DeviceLost);
+    EXPECT_EQ(device->TestCooperativeLevel(), DxResult::DeviceLost);
+    EXPECT_EQ(device->Reset(device->Params()), DxResult::DeviceLost);
+    device->SimulateState(TDeviceState::NotReset);
+    EXPECT_EQ(device->TestCooperativeLevel(), DxResult::DeviceNotReset);
+    EXPECT_EQ(device->Reset(device->Params()), DxResult::Ok);
+    EXPECT_EQ(device->TestCooperativeLevel(), DxResult::Ok);
+}
+
+class SpriteTest : public testing::Test {
+protected:
+    std::shared_ptr<TDxDevice> device = MakeTestDevice(64, 64);
+    std::unique_ptr<TDxSprite> sprite;
+    std::unique_ptr<TDxTexture> texture;
+
+    void SetUp() override
+    {
+        ASSERT_EQ(TDxSprite::Create(device, sprite), DxResult::Ok);
+        ASSERT_EQ(device->CreateTexture(4, 4, 1, TPool::Default, texture), DxResult::Ok);
+        TDxSurface* level = nullptr;
+        texture->GetSurfaceLevel(0, level);
+        FillSurface(*level, 4, 4, 0xFFFFFFFFu);
+        device->Clear(0xFF000000u);
+    }
+};
+
+TEST_F(SpriteTest, ModulatingAlphaFadesThePicture)
+{
+    sprite->Begin(0);
+    ASSERT_EQ(sprite->Draw(*texture, nullptr, QPointF(10, 10), 0x80FFFFFFu), DxResult::Ok);
+    sprite->End();
+    EXPECT_NEAR(qRed(BackPixel(*device, 11, 11)), 128, 2);
+    EXPECT_EQ(BackPixel(*device, 9, 9), 0xFF000000u);
+}
+
+TEST_F(SpriteTest, TransformScalesAndPlacesTheDraw)
+{
+    sprite->Begin(0);
+    sprite->SetTransform(MatrixTransformation2D(2.0, 3.0, 20, 5));
+    ASSERT_EQ(sprite->Draw(*texture, nullptr, QPointF(0, 0), 0xFFFFFFFFu), DxResult::Ok);
+    sprite->End();
+    EXPECT_EQ(BackPixel(*device, 20, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(BackPixel(*device, 27, 16), 0xFFFFFFFFu);  // 4 x 2 wide, 4 x 3 high
+    EXPECT_EQ(BackPixel(*device, 29, 5), 0xFF000000u);
+    EXPECT_EQ(BackPixel(*device, 20, 18), 0xFF000000u);
+}
+
+TEST_F(SpriteTest, DrawOutsideBeginIsRefused)
+{
+    EXPECT_EQ(sprite->Draw(*texture, nullptr, QPointF(0, 0), 0xFFFFFFFFu), DxResult::InvalidCall);
+}
+
+TEST_F(SpriteTest, FontMeasuresWithoutDrawingAndDrawsCentred)
+{
+    std::shared_ptr<TDxFont> font;
+    TFontDesc desc;
+    desc.height = -16;
+    desc.faceName = QStringLiteral("DejaVu Sans");
+    ASSERT_EQ(TDxFont::Create(device, desc, font), DxResult::Ok);
+    TRect measured{0, 0, 64, 64};
+    const int height = font->DrawText(sprite.get(), QStringLiteral("ii"), measured,
+                                      DrawTextFormat::CalcRect | DrawTextFormat::SingleLine, 0xFFFFFFFFu);
+    EXPECT_GT(height, 0);
+    EXPECT_EQ(measured.bottom, height);
+    EXPECT_GT(measured.right, 0);
+    EXPECT_LT(measured.right, 64);
+    for (int x = 0; x < 64; ++x)
+        ASSERT_EQ(BackPixel(*device, x, 8), 0xFF000000u) << "measuring drew at " << x;
+
+    sprite->Begin(0);
+    TRect box{0, 0, 64, 64};
+    EXPECT_GT(font->DrawText(sprite.get(), QStringLiteral("W"), box, DrawTextFormat::Center, 0xFFFFFFFFu), 0);
+    sprite->End();
+    int left = 64, right = -1;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 64; ++x)
+            if (qRed(BackPixel(*device, x, y)) > 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    ASSERT_GE(right, left);
+    EXPECT_NEAR((left + right) / 2.0, 32.0, 2.0);
+}
