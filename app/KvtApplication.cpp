@@ -271,7 +271,9 @@ void TGame::WaitForEvents()
 void TGame::Finalize()
 {
     if (form_) {
-        form_->SaveGlobalsOnExit();
+        // Every way the program ends comes through here: window closed,
+        // "exit", a terminate request or signal, a headless run's end.
+        Guard([this] { form_->SaveGlobalsOnExit(); });
         form_->hide();
     }
     settings_.Clear();

@@ -5,6 +5,7 @@
 #include "engine/GameScreen.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -16,8 +17,12 @@
 #include <QVBoxLayout>
 
 TForm_Main::TForm_Main(TGame& game, TClock& clock)
-    : game_(game), clock_(clock), story_(parser_, commands_, clock_, *this)
+    : game_(game),
+      clock_(clock),
+      product_(variables_, [this](const QString& message) { Log(message); }),
+      story_({parser_, variables_, product_, commands_, clock_, *this})
 {
+    variables_.OnLog = [this](const QString& message) { Log(message); };
     setWindowTitle(QStringLiteral("KvtParser"));
     CreateWidgets();
     CreateActions();
@@ -125,20 +130,25 @@ void TForm_Main::AppendConsoleLine(const QString& line)
 
 void TForm_Main::CloseMainWindow()
 {
-    close();
-    // Offscreen and hidden windows close without an event; end either way.
-    SaveGlobalsOnExit();
+    // The program's end saves the globals, whichever way it comes.
     story_.WaitRemaining = 0;
     game_.RequestTerminate();
 }
 
 void TForm_Main::SaveGlobalsOnExit()
 {
+    if (product_.HasProduct())
+        product_.SaveGlobals();
+}
+
+void TForm_Main::SetTitle(const QString& title)
+{
+    setWindowTitle(title);
+    QGuiApplication::setApplicationDisplayName(title);
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event)
 {
-    game_.Guard([this] { SaveGlobalsOnExit(); });
     story_.WaitRemaining = 0;
     game_.RequestTerminate();
     event->accept();

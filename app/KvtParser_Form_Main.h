@@ -40,6 +40,7 @@ public:
     void SuspendRepaint() override { repaintSuspended_ = true; }
     void ResumeRepaint() override { repaintSuspended_ = false; }
     bool RepaintSuspended() const override { return repaintSuspended_; }
+    void SetTitle(const QString& title) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -62,6 +63,8 @@ private:
     // The story's objects, in the order they must be created; C++ destroys
     // members in reverse, which is the order they must be freed in.
     TKvtParser parser_;
+    TKvtVariables variables_;
+    TProductGlobals product_;
     TCommandManager commands_;
     TInterpreter story_;
 

@@ -139,6 +139,7 @@ void TKvtParser::LoadScript(const QString& fileName)
     ClearStack();
     ClearFileBlocks();
     lines_.clear();
+    ++generation_;
     labelIndex_.clear();
     labelIndexBuilt_ = false;
     try {

@@ -53,6 +53,9 @@ public:
     std::optional<TFileBlockHit> FindFileBlock(qsizetype index) const;
     void ClearFileBlocks();
     QString PositionText(qsizetype index) const;
+    // Changes with every load, so callers can tell when cached facts about
+    // the lines have gone stale.
+    uint64_t Generation() const { return generation_; }
 
     const QString& ScriptFolder() const { return scriptFolder_; }
     QString ImagesFolder() const { return scriptFolder_ + QStringLiteral("images/"); }
@@ -107,6 +110,7 @@ private:
     QString scriptFolder_;
     std::vector<TStackFrame> stack_;
     int32_t updateLock_ = 0;
+    uint64_t generation_ = 0;
     // Case-folded label name -> first line; built on the first lookup.
     mutable QHash<QString, int32_t> labelIndex_;
     mutable bool labelIndexBuilt_ = false;

@@ -33,9 +33,13 @@ private:
 
 } // namespace
 
-TInterpreter::TInterpreter(TKvtParser& parser, TCommandManager& commands, TClock& clock,
-                           TInterpreterHost& host)
-    : parser_(parser), commands_(commands), clock_(clock), host_(host)
+TInterpreter::TInterpreter(const TStoryParts& parts)
+    : parser_(parts.Parser),
+      variables_(parts.Variables),
+      product_(parts.Product),
+      commands_(parts.Commands),
+      clock_(parts.Clock),
+      host_(parts.Host)
 {
 }
 
@@ -98,6 +102,8 @@ TInterpreter::TStep TInterpreter::RunCommandLine(const QString& line)
 {
     TCmdData cmd;
     ParseCommandLine(line, cmd);
+    for (QString& param : cmd.Params)
+        param = ExpandReferences(param);
     WaitState = commands_.Dispatch(cmd);
     switch (WaitState) {
     case WaitStates::Run:
@@ -133,11 +139,22 @@ TInterpreter::TStep TInterpreter::RunCharacterLine(const QString& line)
 
 TInterpreter::TStep TInterpreter::ShowText(const QString& text)
 {
-    shownText_ = text;
+    PresentText(text);
     WaitState = WaitStates::Click;
+    return TStep::Leave;
+}
+
+void TInterpreter::PresentText(const QString& text)
+{
+    shownText_ = text;
     if (OnTextShown)
         OnTextShown(hasSpeaker_ ? speaker_ : QString(), text);
-    return TStep::Leave;
+}
+
+void TInterpreter::NotifyMarkers()
+{
+    if (OnMarkersChanged)
+        OnMarkersChanged();
 }
 
 void TInterpreter::ClearSpeaker()
@@ -227,8 +244,10 @@ void TInterpreter::ResetPresentation()
 void TInterpreter::ResetSession()
 {
     ResetPresentation();
+    variables_.ClearLocals();
     chapter_.clear();
     section_.clear();
+    NotifyMarkers();
     if (OnSessionReset)
         OnSessionReset();
 }
@@ -236,6 +255,8 @@ void TInterpreter::ResetSession()
 void TInterpreter::ResetAll()
 {
     ResetSession();
+    product_.ClearProduct();
+    variables_.ClearAll();
 }
 
 void TInterpreter::OpenScript(const QString& fileName)

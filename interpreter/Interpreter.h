@@ -3,8 +3,11 @@
 #include "engine/Clock.h"
 #include "engine/CommandHandlers.h"
 #include "engine/KvtEngine.h"
+#include "engine/KvtVariables.h"
+#include "engine/ProductGlobals.h"
 #include "interpreter/InterpreterHost.h"
 
+#include <QHash>
 #include <QString>
 
 #include <cstdint>
@@ -16,12 +19,22 @@ enum class TReaderKey { Enter, Space, Up, Down, Other };
 // A text the reader is shown: the speaker (empty for narration) and the text.
 using TTextShownHandler = std::function<void(const QString& speaker, const QString& text)>;
 
+// The long-lived objects the driver works on; the main window owns them.
+struct TStoryParts {
+    TKvtParser& Parser;
+    TKvtVariables& Variables;
+    TProductGlobals& Product;
+    TCommandManager& Commands;
+    TClock& Clock;
+    TInterpreterHost& Host;
+};
+
 // The interpreter driver: runs script lines until one has to wait, owns the
 // wait state and decides what ends each wait. The command handlers are
 // members too, spread over one file per theme.
 class TInterpreter {
 public:
-    TInterpreter(TKvtParser& parser, TCommandManager& commands, TClock& clock, TInterpreterHost& host);
+    explicit TInterpreter(const TStoryParts& parts);
 
     // Fills the registry in the order of the command table.
     void RegisterCommands();
@@ -85,6 +98,8 @@ public:
     const QString& Section() const { return section_; }
 
     TTextShownHandler OnTextShown;
+    // The chapter or section text changed.
+    std::function<void()> OnMarkersChanged;
     // The sound player answers these once it is wired in.
     std::function<bool()> SoundEffectPlaying;
     std::function<void()> StopSoundEffect;
@@ -98,6 +113,41 @@ public:
     CommandResult CmdWaitClk(const TCmdData& cmd);
     CommandResult CmdRepaint(const TCmdData& cmd);
     CommandResult UnknownCommand(const TCmdData& cmd);
+    // variables and globals
+    CommandResult CmdSet(const TCmdData& cmd);
+    CommandResult CmdClear(const TCmdData& cmd);
+    CommandResult CmdInc(const TCmdData& cmd);
+    CommandResult CmdDec(const TCmdData& cmd);
+    CommandResult CmdDefine(const TCmdData& cmd);
+    CommandResult CmdUndef(const TCmdData& cmd);
+    CommandResult CmdProduct(const TCmdData& cmd);
+    CommandResult CmdClearGlobals(const TCmdData& cmd);
+    CommandResult CmdClearLocals(const TCmdData& cmd);
+    CommandResult CmdSaveGlobals(const TCmdData& cmd);
+    CommandResult CmdLoadGlobals(const TCmdData& cmd);
+    // conditions
+    CommandResult CmdIfdef(const TCmdData& cmd);
+    CommandResult CmdIfndef(const TCmdData& cmd);
+    CommandResult CmdIf(const TCmdData& cmd);
+    CommandResult CmdElseIf(const TCmdData& cmd);
+    CommandResult CmdElse(const TCmdData& cmd);
+    CommandResult CmdEndif(const TCmdData& cmd);
+    // jumps and markers
+    CommandResult CmdGoto(const TCmdData& cmd);
+    CommandResult CmdCall(const TCmdData& cmd);
+    CommandResult CmdReturn(const TCmdData& cmd);
+    CommandResult CmdTitle(const TCmdData& cmd);
+    CommandResult CmdChapter(const TCmdData& cmd);
+    CommandResult CmdSection(const TCmdData& cmd);
+
+    // ---- values shared by the handlers and the text markup
+    // "%name%" and "%:n%" references and the escapes "\\" and "\%".
+    QString ExpandReferences(const QString& text) const;
+    QString ResolveReference(const QString& reference) const;
+    int32_t EvaluateInt(const QString& text) const;
+    bool EvaluateCondition(const QString& text) const;
+    static bool IsBlockOpener(const TCmdData& cmd);
+    static bool IsBlockCommand(const TCmdData& cmd);
 
 private:
 
@@ -109,8 +159,24 @@ private:
     TStep ShowText(const QString& text);
     void BlockingWait(const std::function<bool()>& stillWaiting);
     void ClearSpeaker();
+    void PresentText(const QString& text);
+    void NotifyMarkers();
+
+    // conditional blocks
+    using TBlockStops = unsigned;
+    static constexpr TBlockStops StopElse = 1, StopElseIf = 2, StopEndif = 4;
+    int32_t FindBlockCommand(TBlockStops stops, int32_t start, TCmdData& found);
+    int32_t ScanForBlockCommand(TBlockStops stops, int32_t start) const;
+    static bool IsStop(const QString& name, TBlockStops stops);
+    void SkipToLine(int32_t line);
+    CommandResult ExecuteShortForm(const TCmdData& cmd, qsizetype index);
+    CommandResult DefinedTest(const TCmdData& cmd, bool wantDefined);
+    CommandResult SkipToEndif(const QString& what);
+    CommandResult Increment(const TCmdData& cmd, bool up);
 
     TKvtParser& parser_;
+    TKvtVariables& variables_;
+    TProductGlobals& product_;
     TCommandManager& commands_;
     TClock& clock_;
     TInterpreterHost& host_;
@@ -120,4 +186,6 @@ private:
     QString shownText_;
     QString chapter_;
     QString section_;
+    QHash<quint64, int32_t> blockScanCache_;
+    uint64_t blockScanGeneration_ = 0;
 };

@@ -21,11 +21,13 @@ public:
     void SuspendRepaint() override { Suspended = true; }
     void ResumeRepaint() override { Suspended = false; }
     bool RepaintSuspended() const override { return Suspended; }
+    void SetTitle(const QString& title) override { Title = title; }
 
     QStringList LogLines;
     int FramesRendered = 0;
     int CloseRequests = 0;
     int Invalidations = 0;
     bool Suspended = false;
+    QString Title;
     std::function<void()> OnPump;
 };

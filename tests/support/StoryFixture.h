@@ -15,7 +15,7 @@
 // A story's objects wired as the main window wires them, on a virtual clock.
 class StoryFixture : public testing::Test {
 protected:
-    StoryFixture() : story(parser, commands, clock, host)
+    StoryFixture() : product(variables), story({parser, variables, product, commands, clock, host})
     {
         story.RegisterCommands();
         story.OnTextShown = [this](const QString& speaker, const QString& text) {
@@ -52,6 +52,8 @@ protected:
     TVirtualClock clock;
     TFakeHost host;
     TKvtParser parser;
+    TKvtVariables variables;
+    TProductGlobals product;
     TCommandManager commands;
     TInterpreter story;
     QStringList Shown;
