@@ -5,11 +5,9 @@
 // product name. The main window owns one and forwards the script's commands
 // and its own closing to it.
 
-#include <QByteArray>
 #include <QString>
 
 #include <functional>
-#include <optional>
 
 class TKvtVariables;
 
