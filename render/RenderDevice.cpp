@@ -64,10 +64,9 @@ TRenderDevice::TRenderDevice(TFontManager& fonts, TClock& clock, TRenderCallback
         throw EOSError(QStringLiteral("The high-resolution performance counter is not available."));
 }
 
-TRenderDevice::~TRenderDevice()
-{
-    ReleaseDevice();
-}
+// No ReleaseDevice here: the layers and the font manager may already be gone
+// when the window's members are destroyed, so shutdown calls it explicitly.
+TRenderDevice::~TRenderDevice() = default;
 
 void TRenderDevice::SetLayer(TLayerSlot slot, TGraphicObject* layer)
 {

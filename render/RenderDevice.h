@@ -7,7 +7,8 @@
 //   AdvanceFrame (interpreter) -> Invalidate() when a layer changed
 //   if (FrameNeeded()) RenderFrame();
 // The window keeps the viewport size and the mouse position up to date and
-// shows whatever the presented handler hands it.
+// shows whatever the presented handler hands it. At shutdown it calls
+// ReleaseDevice while the layers still exist.
 
 #include "engine/Clock.h"
 #include "render/FontUtils.h"

@@ -266,6 +266,19 @@ TEST_F(RenderDeviceTest, FrameStepFailuresRaiseGeneralErrors)
     EXPECT_EQ(terminations, 1);  // only BeginScene asks to stop
 }
 
+TEST_F(RenderDeviceTest, FailedFrameTimeLineIsAGeneralError)
+{
+    render->SetDisplayFps(true);
+    render->CreateDevice(false);
+    render->Faults().FailNext(TDxCall::DrawText, DxResult::Fail);
+    try {
+        render->RenderFrame();
+        FAIL();
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("DrawTextW failed: error 00000000"));
+    }
+}
+
 TEST_F(RenderDeviceTest, LayerErrorDoesNotWedgeLaterFrames)
 {
     render->CreateDevice(false);

@@ -6,13 +6,8 @@
 #include <QImage>
 
 #include <memory>
-#include <ostream>
 
-// Readable failure output for Qt strings.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
+#include "support/QtPrinters.h"
 
 // A device with a back buffer of `width` x `height`, as the drawables see it.
 inline std::shared_ptr<TDxDevice> MakeTestDevice(int width = 1024, int height = 768)
