@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace {
 
@@ -103,11 +104,15 @@ void TProductGlobals::SetProduct(const QString& company, const QString& name)
 
 void TProductGlobals::ClearProduct()
 {
+    // Forgotten even when the save fails: otherwise every later attempt to
+    // open a script would fail on the same save.
+    auto forget = qScopeGuard([this] {
+        productCompany_.clear();
+        productName_.clear();
+        globalsFolder_.clear();
+    });
     if (HasProduct())
         SaveGlobals();
-    productCompany_.clear();
-    productName_.clear();
-    globalsFolder_.clear();
 }
 
 void TProductGlobals::LoadGlobals()

@@ -255,7 +255,13 @@ void TInterpreter::ResetSession()
 void TInterpreter::ResetAll()
 {
     ResetSession();
-    product_.ClearProduct();
+    try {
+        product_.ClearProduct();
+    } catch (const Exception& e) {
+        // A globals file that cannot be written must not keep the next
+        // story from loading; the product is forgotten either way.
+        host_.Log(DescribeException(e));
+    }
     variables_.ClearAll();
 }
 

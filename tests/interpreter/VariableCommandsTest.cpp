@@ -81,3 +81,21 @@ TEST_F(VariableCommandsTest, GlobalsPersistPerProduct)
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join("|").toStdString();
     qputenv("XDG_DATA_HOME", savedHome);
 }
+
+TEST_F(VariableCommandsTest, AGlobalsSaveThatFailsDoesNotBlockTheNextStory)
+{
+    TTempDir data;
+    const QByteArray savedHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", data.Path().toUtf8());
+    Open("@product Broken\n@set _x, 1\n");
+    Frame();
+    // A file where the product's folder should be makes every save fail.
+    QDir(data.File("Broken")).removeRecursively();
+    data.Write("Broken", "not a folder");
+    Open(":-\nsecond story\n-:\n");
+    Frame();
+    EXPECT_EQ(Shown, QStringList{"second story"});
+    EXPECT_FALSE(product.HasProduct());
+    EXPECT_EQ(host.LogLines.size(), 1);
+    qputenv("XDG_DATA_HOME", savedHome);
+}
