@@ -6,7 +6,12 @@
 
 void TQtDialogs::ShowError(const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok);
+    ShowMessage(QStringLiteral("Error"), text);
+}
+
+void TQtDialogs::ShowMessage(const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

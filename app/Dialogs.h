@@ -13,6 +13,7 @@ public:
     virtual ~TDialogs() = default;
     // The "Error" box: OK button, no owner window.
     virtual void ShowError(const QString& text) = 0;
+    virtual void ShowMessage(const QString& caption, const QString& text) = 0;
     virtual std::optional<QString> InputBox(const QString& title, const QString& prompt) = 0;
     virtual std::optional<QString> OpenScriptFile() = 0;
 };
@@ -21,6 +22,7 @@ class TQtDialogs final : public TDialogs {
 public:
     explicit TQtDialogs(QWidget* parent) : parent_(parent) {}
     void ShowError(const QString& text) override;
+    void ShowMessage(const QString& caption, const QString& text) override;
     std::optional<QString> InputBox(const QString& title, const QString& prompt) override;
     std::optional<QString> OpenScriptFile() override;
 

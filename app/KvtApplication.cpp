@@ -168,6 +168,8 @@ void TGame::Initialize()
 
     form_ = std::make_unique<TForm_Main>(*this, *clock_);
     dialogs_ = std::make_unique<TQtDialogs>(form_.get());
+    form_->SetRenderOnDemandOnly(options_.Headless);
+    form_->CreateDevice();
     if (options_.Transcript)
         form_->Story().OnTextShown = [this](const QString& speaker, const QString& text) {
             PrintTranscriptLine(speaker, text);
@@ -206,6 +208,7 @@ int TGame::Run()
     if (!options_.Headless)
         form_->showNormal();
     MainLoop();
+    SaveFinalScreenshot();
     return 0;
 }
 
@@ -268,6 +271,21 @@ void TGame::WaitForEvents()
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
+void TGame::SaveDueScreenshots()
+{
+    if (options_.ScreenshotEvery <= 0 || passes_ % options_.ScreenshotEvery != 0)
+        return;
+    QDir().mkpath(options_.ScreenshotFolder);
+    const QString name = QStringLiteral("frame-%1.png").arg(passes_, 6, 10, QLatin1Char('0'));
+    Guard([&] { form_->SaveScreenshot(QDir(options_.ScreenshotFolder).filePath(name)); });
+}
+
+void TGame::SaveFinalScreenshot()
+{
+    if (!options_.Screenshot.isEmpty())
+        Guard([this] { form_->SaveScreenshot(options_.Screenshot); });
+}
+
 void TGame::Finalize()
 {
     if (form_) {
@@ -275,16 +293,18 @@ void TGame::Finalize()
         // "exit", a terminate request or signal, a headless run's end.
         Guard([this] { form_->SaveGlobalsOnExit(); });
         form_->hide();
+        Guard([this] { form_->ReleaseDevice(); });
     }
     settings_.Clear();
 }
 
 // Runs once per pass, in the main loop and in the interpreter's blocking
-// waits alike, so it is also where passes are counted.
+// waits alike, so it is also where passes are counted and screenshots taken.
 void TGame::PumpMessages()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     ++passes_;
+    SaveDueScreenshots();
     if (gTerminateSignal || (options_.MaxFrames && passes_ >= *options_.MaxFrames))
         RequestTerminate();
     // Whatever ends the program also ends a blocking wait in progress.
@@ -335,6 +355,15 @@ void TGame::HandleApplicationException(const std::exception& error)
     errorBoxOpen_ = true;
     RunModal([&] { dialogs_->ShowError(text); });
     errorBoxOpen_ = false;
+}
+
+void TGame::ShowMessage(const QString& caption, const QString& text)
+{
+    if (options_.Headless || !dialogs_) {
+        Log(caption + QStringLiteral(": ") + text);
+        return;
+    }
+    RunModal([&] { dialogs_->ShowMessage(caption, text); });
 }
 
 void TGame::Guard(const std::function<void()>& action)

@@ -40,6 +40,8 @@ public:
     void Guard(const std::function<void()>& action);
     // Runs a modal dialog while the story keeps moving behind it.
     void RunModal(const std::function<void()>& dialog);
+    // A message box with its own caption; headless runs only log it.
+    void ShowMessage(const QString& caption, const QString& text);
 
     void RequestTerminate();
     bool IsTerminating() const;
@@ -65,6 +67,8 @@ private:
     void ApplicationEvents1Idle();
     void ChooseDemoWhenNothingGiven();
     void PrintTranscriptLine(const QString& speaker, const QString& text);
+    void SaveDueScreenshots();
+    void SaveFinalScreenshot();
 
     int& argc_;
     char** argv_;

@@ -2,7 +2,7 @@
 
 #include "app/KvtApplication.h"
 #include "engine/Exceptions.h"
-#include "engine/GameScreen.h"
+#include "render/widgets/StubPanel.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -20,7 +20,9 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
     : game_(game),
       clock_(clock),
       product_(variables_, [this](const QString& message) { Log(message); }),
-      story_({parser_, variables_, product_, commands_, clock_, *this})
+      fonts_([this](const QString& message) { Log(QStringLiteral("Font manager: ") + message); }),
+      render_(std::make_unique<TRenderDevice>(fonts_, clock_, MakeRenderCallbacks())),
+      story_({parser_, variables_, product_, commands_, fonts_, clock_, *this})
 {
     variables_.OnLog = [this](const QString& message) { Log(message); };
     setWindowTitle(QStringLiteral("KvtParser"));
@@ -36,12 +38,10 @@ TForm_Main::~TForm_Main() = default;
 void TForm_Main::CreateWidgets()
 {
     auto* splitter = new QSplitter(Qt::Vertical, this);
-    viewport_ = new QWidget(splitter);
-    viewport_->setMinimumSize(kGameScreenWidth / 4, kGameScreenHeight / 4);
-    viewport_->setAutoFillBackground(true);
-    QPalette black = viewport_->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    viewport_->setPalette(black);
+    viewport_ = new TStubPanel(splitter);
+    viewport_->SetNoRepaint(true);
+    viewport_->setMinimumSize(GameScreenWidth / 4, GameScreenHeight / 4);
+    viewport_->setMouseTracking(true);
     viewport_->installEventFilter(this);
 
     editorTabs_ = new QTabWidget(splitter);
@@ -60,7 +60,8 @@ void TForm_Main::CreateWidgets()
 
     splitter->setStretchFactor(0, 3);
     setCentralWidget(splitter);
-    resize(kGameScreenWidth, kGameScreenHeight + menuBar()->sizeHint().height());
+    // The area below the menu bar is the game screen, pixel for pixel.
+    resize(GameScreenWidth, GameScreenHeight + menuBar()->sizeHint().height());
 }
 
 void TForm_Main::CreateActions()
@@ -90,6 +91,72 @@ void TForm_Main::CreateActions()
     actConsole_->setCheckable(true);
     actConsole_->setVisible(debug);
     connect(actConsole_, &QAction::toggled, editorTabs_, &QWidget::setVisible);
+    actFullscreen_ = view->addAction(QStringLiteral("Fullscreen"));
+    actFullscreen_->setCheckable(true);
+    actFullscreen_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Return));
+    connect(actFullscreen_, &QAction::triggered, this,
+            [this](bool on) { game_.Guard([this, on] { actFullscreenExecute(on); }); });
+}
+
+TRenderCallbacks TForm_Main::MakeRenderCallbacks()
+{
+    TRenderCallbacks callbacks;
+    callbacks.log = [this](const QString& message) { Log(message); };
+    callbacks.requestTerminate = [this] { game_.RequestTerminate(); };
+    callbacks.showMessage = [this](const QString& caption, const QString& text) {
+        game_.ShowMessage(caption, text);
+    };
+    callbacks.applyWindowMode = [this](bool fullscreen) { ApplyWindowMode(fullscreen); };
+    callbacks.setCursorHidden = [this](bool hidden) {
+        if (hidden)
+            viewport_->setCursor(Qt::BlankCursor);
+        else
+            viewport_->unsetCursor();
+    };
+    callbacks.presented = [this](const QImage& frame) { viewport_->SetFrame(frame); };
+    return callbacks;
+}
+
+void TForm_Main::CreateDevice()
+{
+    render_->SetDisplayFps(game_.GetBoolOption(QStringLiteral("DisplayFps"), false));
+    render_->CreateDevice(game_.GetBoolOption(QStringLiteral("Fullscreen"), false));
+}
+
+void TForm_Main::ReleaseDevice()
+{
+    render_->ReleaseDevice();
+}
+
+void TForm_Main::ApplyWindowMode(bool fullscreen)
+{
+    menuBar()->setVisible(!fullscreen);
+    editorTabs_->setVisible(!fullscreen && actConsole_->isChecked());
+    viewport_->SetKeepAspect(fullscreen);
+    if (fullscreen)
+        showFullScreen();
+    else if (isFullScreen())
+        showNormal();
+    actFullscreen_->setChecked(fullscreen);
+}
+
+void TForm_Main::actFullscreenExecute(bool on)
+{
+    render_->SetFullscreen(on);
+}
+
+void TForm_Main::SaveScreenshot(const QString& fileName)
+{
+    render_->Invalidate();
+    render_->RenderFrame();
+    if (!render_->SaveScreenshot(fileName))
+        throw Exception(QStringLiteral("Cannot write screenshot \"%1\".").arg(fileName));
+}
+
+void TForm_Main::ResetMouseCursor()
+{
+    render_->MouseCursorPicture().Clear();
+    render_->ShowMouseCursorPicture(false);
 }
 
 void TForm_Main::ApplyStartupSettings()
@@ -109,8 +176,9 @@ void TForm_Main::AdvanceFrame()
 
 void TForm_Main::RenderFrame()
 {
-    if (repaintSuspended_)
-        return;
+    // The frame-time line changes every frame, so it keeps frames coming.
+    if (!renderOnDemandOnly_ && (render_->FrameNeeded() || render_->DisplayFps()))
+        render_->RenderFrame();
 }
 
 void TForm_Main::PumpMessages()
@@ -171,24 +239,31 @@ void TForm_Main::keyPressEvent(QKeyEvent* event)
 
 bool TForm_Main::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == viewport_ && event->type() == QEvent::MouseButtonPress) {
+    if (watched != viewport_)
+        return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Resize:
+        render_->SetViewportSize(viewport_->size());
+        break;
+    case QEvent::MouseMove:
+        // The position is stored before anything else looks at the move.
+        render_->SetMousePos(static_cast<QMouseEvent*>(event)->position().toPoint());
+        break;
+    case QEvent::MouseButtonPress:
         pbViewportMouseDown(static_cast<QMouseEvent*>(event));
         return true;
+    default:
+        break;
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm_Main::pbViewportMouseDown(QMouseEvent* event)
 {
-    const QPoint game = ViewportToGame(event->position().toPoint());
+    const QPoint point = event->position().toPoint();
+    render_->SetMousePos(point);
+    const QPoint game = render_->ViewportToGame(point);
     game_.Guard([&] { story_.HandleMouseDown(game.x(), game.y()); });
-}
-
-QPoint TForm_Main::ViewportToGame(QPoint point) const
-{
-    if (viewport_->width() <= 0 || viewport_->height() <= 0)
-        return {};
-    return {point.x() * kGameScreenWidth / viewport_->width(), point.y() * kGameScreenHeight / viewport_->height()};
 }
 
 void TForm_Main::actLoadExecute()

@@ -5,8 +5,12 @@
 #include "engine/KvtEngine.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/InterpreterHost.h"
+#include "render/FontUtils.h"
+#include "render/RenderDevice.h"
 
 #include <QMainWindow>
+
+#include <memory>
 
 class QAction;
 class QLineEdit;
@@ -15,6 +19,7 @@ class QSplitter;
 class QTabWidget;
 class QWidget;
 class TGame;
+class TStubPanel;
 
 // The main window creates and owns the story's long-lived objects and wires
 // them to the widgets. The logic lives in the objects; this file only
@@ -31,15 +36,25 @@ public:
     void AppendConsoleLine(const QString& line);
     void SaveGlobalsOnExit();
 
+    // Device life cycle, driven by the application object.
+    void CreateDevice();
+    void ReleaseDevice();
+    // Headless runs draw only the frames somebody will look at.
+    void SetRenderOnDemandOnly(bool on) { renderOnDemandOnly_ = on; }
+    // Draws a frame now and writes it as PNG; raises when it cannot.
+    void SaveScreenshot(const QString& fileName);
+    TRenderDevice& Render() { return *render_; }
+
     // TInterpreterHost
     void Log(const QString& message) override;
     void RenderFrame() override;
     void PumpMessages() override;
     void CloseMainWindow() override;
-    void Invalidate() override {}
-    void SuspendRepaint() override { repaintSuspended_ = true; }
-    void ResumeRepaint() override { repaintSuspended_ = false; }
-    bool RepaintSuspended() const override { return repaintSuspended_; }
+    void Invalidate() override { render_->Invalidate(); }
+    void SuspendRepaint() override { render_->SuspendRepaint(); }
+    void ResumeRepaint() override { render_->ResumeRepaint(); }
+    bool RepaintSuspended() const override { return render_->RepaintSuspended(); }
+    void ResetMouseCursor() override;
     void SetTitle(const QString& title) override;
 
 protected:
@@ -55,8 +70,10 @@ private:
     void actFlowRestartExecute();
     void actFlowJumpToExecute();
     void edtCommandKeyPress();
+    void actFullscreenExecute(bool on);
     void pbViewportMouseDown(QMouseEvent* event);
-    QPoint ViewportToGame(QPoint point) const;
+    void ApplyWindowMode(bool fullscreen);
+    TRenderCallbacks MakeRenderCallbacks();
 
     TGame& game_;
     TClock& clock_;
@@ -66,14 +83,16 @@ private:
     TKvtVariables variables_;
     TProductGlobals product_;
     TCommandManager commands_;
+    TFontManager fonts_;
+    std::unique_ptr<TRenderDevice> render_;
     TInterpreter story_;
 
-    bool repaintSuspended_ = false;
-    bool closing_ = false;
+    bool renderOnDemandOnly_ = false;
 
-    QWidget* viewport_ = nullptr;
+    TStubPanel* viewport_ = nullptr;
     QTabWidget* editorTabs_ = nullptr;
     QPlainTextEdit* console_ = nullptr;
     QLineEdit* commandEdit_ = nullptr;
     QAction* actConsole_ = nullptr;
+    QAction* actFullscreen_ = nullptr;
 };

@@ -38,6 +38,7 @@ TInterpreter::TInterpreter(const TStoryParts& parts)
       variables_(parts.Variables),
       product_(parts.Product),
       commands_(parts.Commands),
+      fonts_(parts.Fonts),
       clock_(parts.Clock),
       host_(parts.Host)
 {
@@ -239,11 +240,13 @@ void TInterpreter::ResetPresentation()
     WaitState = WaitStates::Run;
     ClearSpeaker();
     shownText_.clear();
+    host_.ResetMouseCursor();
 }
 
 void TInterpreter::ResetSession()
 {
     ResetPresentation();
+    fonts_.UnloadFonts();
     variables_.ClearLocals();
     chapter_.clear();
     section_.clear();
@@ -271,6 +274,7 @@ void TInterpreter::OpenScript(const QString& fileName)
     // A new script starts outside any text block, whatever the old one left.
     InTextBlock = false;
     parser_.LoadScript(fileName);
+    fonts_.LoadFonts(parser_.FontsFolder());
     Halted = false;
 }
 

@@ -6,6 +6,7 @@
 #include "engine/KvtVariables.h"
 #include "engine/ProductGlobals.h"
 #include "interpreter/InterpreterHost.h"
+#include "render/FontUtils.h"
 
 #include <QHash>
 #include <QString>
@@ -25,6 +26,7 @@ struct TStoryParts {
     TKvtVariables& Variables;
     TProductGlobals& Product;
     TCommandManager& Commands;
+    TFontManager& Fonts;
     TClock& Clock;
     TInterpreterHost& Host;
 };
@@ -178,6 +180,7 @@ private:
     TKvtVariables& variables_;
     TProductGlobals& product_;
     TCommandManager& commands_;
+    TFontManager& fonts_;
     TClock& clock_;
     TInterpreterHost& host_;
 

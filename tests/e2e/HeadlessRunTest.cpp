@@ -1,7 +1,9 @@
 #include "support/TempDir.h"
 
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -149,4 +151,32 @@ TEST_F(HeadlessRun, DemoStoryPlaysByItself)
                                 QStringLiteral(KVT_SOURCE_DIR "/examples/demo/demo.kvt")});
     EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     EXPECT_TRUE(run.Out.contains(QStringLiteral("Thank you for reading!")));
+}
+
+TEST_F(HeadlessRun, ScreenshotShowsTheFrameTimeLineOnABlackScreen)
+{
+    const QString settings = dir_.WriteUtf8(QStringLiteral("kvt.ini"), QStringLiteral("DisplayFps=True\n"));
+    const QString shot = dir_.File(QStringLiteral("shot.png"));
+    const TRun run = RunPlayer({"--settings", settings, "--auto", "--screenshot", shot, Script(":-\nx\n-:\n")});
+    EXPECT_EQ(run.ExitCode, 0);
+    const QImage image(shot);
+    ASSERT_EQ(image.size(), QSize(1024, 768));
+    int blue = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 200; ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (qBlue(p) > 128 && qRed(p) < 64 && qGreen(p) < 64)
+                ++blue;
+        }
+    EXPECT_GT(blue, 50);
+    EXPECT_EQ(image.pixel(512, 400), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(10, 700), qRgb(0, 0, 0));
+}
+
+TEST_F(HeadlessRun, ScreenshotEveryNthFrameGoesIntoTheFolder)
+{
+    const QString folder = dir_.File(QStringLiteral("frames"));
+    RunPlayer({"--fixed-step", "16", "--max-frames", "9", "--screenshot-every", "3", folder, Script("@wait 1000\n")});
+    EXPECT_EQ(QDir(folder).entryList({"*.png"}, QDir::Files),
+              (QStringList{"frame-000003.png", "frame-000006.png", "frame-000009.png"}));
 }

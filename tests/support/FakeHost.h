@@ -22,6 +22,7 @@ public:
     void ResumeRepaint() override { Suspended = false; }
     bool RepaintSuspended() const override { return Suspended; }
     void SetTitle(const QString& title) override { Title = title; }
+    void ResetMouseCursor() override {}
 
     QStringList LogLines;
     int FramesRendered = 0;

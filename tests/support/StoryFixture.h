@@ -5,6 +5,7 @@
 #include "engine/Exceptions.h"
 #include "engine/KvtEngine.h"
 #include "interpreter/Interpreter.h"
+#include "render/FontUtils.h"
 #include "support/FakeHost.h"
 #include "support/TempDir.h"
 
@@ -15,7 +16,7 @@
 // A story's objects wired as the main window wires them, on a virtual clock.
 class StoryFixture : public testing::Test {
 protected:
-    StoryFixture() : product(variables), story({parser, variables, product, commands, clock, host})
+    StoryFixture() : product(variables), story({parser, variables, product, commands, fonts, clock, host})
     {
         story.RegisterCommands();
         story.OnTextShown = [this](const QString& speaker, const QString& text) {
@@ -55,6 +56,7 @@ protected:
     TKvtVariables variables;
     TProductGlobals product;
     TCommandManager commands;
+    TFontManager fonts;
     TInterpreter story;
     QStringList Shown;
     QStringList Errors;
