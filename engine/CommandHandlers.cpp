@@ -40,12 +40,18 @@ bool TCommandManager::IsRegistered(const QString& name) const
     return firstByFoldedName_.contains(name.toCaseFolded());
 }
 
+const TCommandHandler& TCommandManager::HandlerFor(const QString& name) const
+{
+    const auto found = firstByFoldedName_.constFind(name.toCaseFolded());
+    if (found != firstByFoldedName_.constEnd())
+        return entries_[size_t(*found)].Handler;
+    return defaultHandler_;
+}
+
 CommandResult TCommandManager::Dispatch(const TCmdData& data) const
 {
-    const auto found = firstByFoldedName_.constFind(data.Name.toCaseFolded());
-    if (found != firstByFoldedName_.constEnd())
-        return entries_[size_t(*found)].Handler(data);
-    return defaultHandler_ ? defaultHandler_(data) : WaitStates::Run;
+    const TCommandHandler& handler = HandlerFor(data.Name);
+    return handler ? handler(data) : WaitStates::Run;
 }
 
 void RequireParam(const TCmdData& cmd, const QString& what)

@@ -44,6 +44,9 @@ public:
     void RegisterCommand(const QString& name, TCommandHandler handler);
     void SetDefaultHandler(TCommandHandler handler);
     CommandResult Dispatch(const TCmdData& data) const;
+    // The handler Dispatch would run for the name (the default one when no
+    // name matches); stays valid as long as the manager lives.
+    const TCommandHandler& HandlerFor(const QString& name) const;
 
     const std::vector<THandlerReg>& Registrations() const { return entries_; }
     // True when a handler (not the default one) is registered under the name.

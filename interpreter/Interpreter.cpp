@@ -40,7 +40,8 @@ TInterpreter::TInterpreter(const TStoryParts& parts)
       commands_(parts.Commands),
       fonts_(parts.Fonts),
       clock_(parts.Clock),
-      host_(parts.Host)
+      host_(parts.Host),
+      commandCache_(parser_, commands_)
 {
 }
 
@@ -61,9 +62,9 @@ void TInterpreter::ExecuteUntilWait()
     try {
         TStepBudget budget(StepBudgetMs);
         while (parser_.Position >= 0 && parser_.Position < parser_.LineCount() && !budget.Exhausted()) {
-            const QString line = parser_.Lines()[parser_.Position];
+            const int32_t index = parser_.Position;
             parser_.NextLine();  // before running: a line that throws is not retried
-            if (RunLine(line) == TStep::Leave)
+            if (RunLine(index) == TStep::Leave)
                 break;
         }
     } catch (...) {
@@ -75,12 +76,14 @@ void TInterpreter::ExecuteUntilWait()
         StopExecution();
 }
 
-TInterpreter::TStep TInterpreter::RunLine(const QString& line)
+TInterpreter::TStep TInterpreter::RunLine(int32_t index)
 {
+    // A copy: a handler may load another script, which replaces the lines.
+    const QString line = parser_.Lines()[index];
     if (line.isEmpty() || IsComment(line) || line[0] == u'#')
         return TStep::Continue;
     if (line[0] == u'@')
-        return RunCommandLine(line);
+        return RunCommandLine(index);
     if (line == u":-") {
         if (InTextBlock)
             throw Exception(QStringLiteral("Illegal duplicate text block opener!"));
@@ -99,13 +102,17 @@ TInterpreter::TStep TInterpreter::RunLine(const QString& line)
     return RunCharacterLine(line);
 }
 
-TInterpreter::TStep TInterpreter::RunCommandLine(const QString& line)
+TInterpreter::TStep TInterpreter::RunCommandLine(int32_t index)
 {
-    TCmdData cmd;
-    ParseCommandLine(line, cmd);
-    for (QString& param : cmd.Params)
-        param = ExpandReferences(param);
-    WaitState = commands_.Dispatch(cmd);
+    const TParsedCommand& parsed = commandCache_.At(index);
+    // Copies share their text; only expanded parameters are new strings, and
+    // the copy outlives a handler that loads another script.
+    TCmdData cmd = parsed.Data;
+    const TCommandHandler& handler = *parsed.Handler;
+    if (parsed.NeedsExpansion)
+        for (QString& param : cmd.Params)
+            param = ExpandReferences(param);
+    WaitState = handler ? handler(cmd) : WaitStates::Run;
     switch (WaitState) {
     case WaitStates::Run:
         return TStep::Continue;

@@ -5,6 +5,7 @@
 #include "engine/KvtEngine.h"
 #include "engine/KvtVariables.h"
 #include "engine/ProductGlobals.h"
+#include "interpreter/CommandCache.h"
 #include "interpreter/InterpreterHost.h"
 #include "render/FontUtils.h"
 
@@ -155,8 +156,8 @@ private:
 
     // step loop pieces
     enum class TStep { Continue, Leave };
-    TStep RunLine(const QString& line);
-    TStep RunCommandLine(const QString& line);
+    TStep RunLine(int32_t index);
+    TStep RunCommandLine(int32_t index);
     TStep RunCharacterLine(const QString& line);
     TStep ShowText(const QString& text);
     void BlockingWait(const std::function<bool()>& stillWaiting);
@@ -189,6 +190,7 @@ private:
     QString shownText_;
     QString chapter_;
     QString section_;
+    TCommandCache commandCache_;
     QHash<quint64, int32_t> blockScanCache_;
     uint64_t blockScanGeneration_ = 0;
 };

@@ -99,3 +99,14 @@ TEST_F(VariableCommandsTest, AGlobalsSaveThatFailsDoesNotBlockTheNextStory)
     EXPECT_EQ(host.LogLines.size(), 1);
     qputenv("XDG_DATA_HOME", savedHome);
 }
+
+TEST_F(VariableCommandsTest, ALineRunAgainExpandsItsReferencesAgain)
+{
+    Open("@set n, 0\n#a\n@set last, %n%\n@inc n\n@if n < 3, goto a\n");
+    Frame();
+    EXPECT_EQ(variables.GetStr("last"), "2");
+    // A new load of the same file name must not reuse the old lines' commands.
+    Open("@set last, fresh\n");
+    Frame();
+    EXPECT_EQ(variables.GetStr("last"), "fresh");
+}
