@@ -14,51 +14,84 @@
 
 namespace {
 
-// The one state machine of command-line splitting: quotes protect commas and
-// blanks, blanks at either end of a parameter vanish, blanks inside stay.
-class TParamSplitter {
-public:
-    explicit TParamSplitter(QStringList& params) : params_(params) {}
+// Overwrites the target with the text. A record parsed line after line keeps
+// its strings' buffers, so a line whose parts fit in them allocates nothing;
+// fresh strings for the name and every parameter were most of the cost of
+// running a simple command.
+void AssignReusing(QString& target, QStringView text)
+{
+    if (text.isEmpty()) {
+        target = text.toString();  // empty, not null, as a copy would be
+        return;
+    }
+    target.resize(text.size());  // detaches a buffer some handler still shares
+    std::copy(text.begin(), text.end(), target.data());
+}
 
-    void Feed(QChar c)
+// The parameters of a record being refilled: slots left from the previous
+// line are overwritten, and those it does not need are dropped at the end.
+class TParamWriter {
+public:
+    explicit TParamWriter(QStringList& params) : params_(params) {}
+    ~TParamWriter() { params_.resize(count_); }
+
+    void Put(QStringView text)
     {
-        if (c == u'"') {
-            Append(c);
-            inQuotes_ = !inQuotes_;
-        } else if (inQuotes_) {
-            Append(c);
-        } else if (c == u',') {
-            if (building_)
-                building_ = false;
-            else
-                params_.append(QString());  // not the one being built
-        } else if (c == u' ') {
-            ++pendingBlanks_;
-        } else {
-            Append(c);
-        }
+        // One pair of enclosing double quotes is removed.
+        if (text.size() > 1 && text.front() == u'"' && text.back() == u'"')
+            text = text.sliced(1, text.size() - 2);
+        if (count_ < params_.size())
+            AssignReusing(params_[count_], text);
+        else
+            params_.append(text.toString());
+        ++count_;
+    }
+    void PutNull()
+    {
+        if (count_ < params_.size())
+            params_[count_] = QString();
+        else
+            params_.append(QString());
+        ++count_;
     }
 
 private:
-    void Append(QChar c)
-    {
-        if (building_) {
-            QString& current = params_.last();
-            if (pendingBlanks_ > 0)
-                current.append(QString(pendingBlanks_, u' '));
-            current.append(c);
-        } else {
-            params_.append(QString(c));
-            building_ = true;
-        }
-        pendingBlanks_ = 0;
-    }
-
     QStringList& params_;
-    bool building_ = false;
-    bool inQuotes_ = false;
-    qsizetype pendingBlanks_ = 0;
+    qsizetype count_ = 0;
 };
+
+// The one state machine of command-line splitting: quotes protect commas and
+// blanks, blanks at either end of a parameter vanish, blanks inside stay.
+// So a parameter is always one stretch of the line, from its first to its
+// last character that is neither an unquoted blank nor an unquoted comma;
+// it is copied when it ends instead of growing character by character.
+void SplitParams(QStringView text, QStringList& params)
+{
+    TParamWriter out(params);
+    qsizetype first = -1;
+    qsizetype last = -1;
+    bool inQuotes = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!inQuotes && c == u' ')
+            continue;
+        if (!inQuotes && c == u',') {
+            if (first >= 0)
+                out.Put(text.sliced(first, last - first + 1));
+            else
+                out.PutNull();  // a comma with nothing before it
+            first = -1;
+            continue;
+        }
+        if (c == u'"')
+            inQuotes = !inQuotes;
+        if (first < 0)
+            first = i;
+        last = i;
+    }
+    if (first >= 0)
+        out.Put(text.sliced(first, last - first + 1));
+}
 
 QString FileNameWithoutFolder(const QString& path)
 {
@@ -108,21 +141,21 @@ QString CannotOpen(const QString& fileName)
 
 void ParseCommandLine(const QString& line, TCmdData& data)
 {
-    data.Name.clear();
-    data.Params.clear();
-    if (line.isEmpty() || line[0] != u'@')
+    if (line.isEmpty() || line[0] != u'@') {
+        data.Name.clear();
+        data.Params.clear();
         throw Exception(QStringLiteral("\"%1\" - not a command, missing \"@\" symbol").arg(line));
+    }
 
     qsizetype blank = line.indexOf(u' ', 1);
     if (blank < 0)
         blank = line.size();
-    data.Name = line.mid(1, blank - 1);
+    if (blank > 1)
+        AssignReusing(data.Name, QStringView(line).sliced(1, blank - 1));
+    else
+        data.Name = line.mid(1, 0);
 
-    TParamSplitter splitter(data.Params);
-    for (qsizetype i = blank; i < line.size(); ++i)
-        splitter.Feed(line[i]);
-    for (QString& param : data.Params)
-        param = UnquoteParam(param);
+    SplitParams(QStringView(line).sliced(blank), data.Params);
 }
 
 QString UnquoteParam(const QString& text)
@@ -153,7 +186,6 @@ void TKvtParser::LoadScript(const QString& fileName)
         QDir::setCurrent(scriptFolder_);
 
         QStringList chain{mainFile.canonicalFilePath()};
-        lines_.reserve(mainLines.size());
         ExpandInto(fileName, mainLines, lines_, chain);
         RebuildBlockStarts();
     } catch (...) {
@@ -204,10 +236,15 @@ void TKvtParser::ExpandInto(const QString& fileName, const QStringList& source, 
 {
     qsizetype runStart = 0;
     auto flushRun = [&](qsizetype end) {
-        if (end > runStart) {
+        if (end <= runStart)
+            return;
+        // A script without includes shares the list it was read into: a
+        // copy would hold a second array of every line during the load.
+        if (out.isEmpty() && runStart == 0 && end == source.size())
+            out = source;
+        else
             out.append(source.mid(runStart, end - runStart));
-            AppendBlock(fileName, int32_t(runStart), end - runStart);
-        }
+        AppendBlock(fileName, int32_t(runStart), end - runStart);
     };
     for (qsizetype i = 0; i < source.size(); ++i) {
         if (!IsIncludeDirective(source[i]))

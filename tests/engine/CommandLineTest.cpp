@@ -49,6 +49,29 @@ TEST(ParseCommandLine, QuotesProtectCommasAndAreRemovedOnce)
     EXPECT_EQ(Parse(QStringLiteral("@set \"\"a\"\"")).Params, QStringList{"\"a\""});
 }
 
+// Parameters are cut from the line as whole stretches: blanks a quote
+// protects, blanks between quoted parts and blanks before a comma must land
+// exactly where an append-per-character split put them.
+TEST(ParseCommandLine, QuotedBlanksStayAndBlanksBeforeCommaVanish)
+{
+    EXPECT_EQ(Parse(QStringLiteral("@set \" a \"")).Params, QStringList{" a "});
+    EXPECT_EQ(Parse(QStringLiteral("@set \"a\"  \"b\" , c  ")).Params, (QStringList{"a\"  \"b", "c"}));
+    EXPECT_EQ(Parse(QStringLiteral("@set  ,  , x")).Params, (QStringList{"", "", "x"}));
+    EXPECT_EQ(Parse(QStringLiteral("@set a\"b, c\" d,e")).Params, (QStringList{"a\"b, c\" d", "e"}));
+}
+
+TEST(ParseCommandLine, ReusedRecordKeepsNothingOfTheLineBefore)
+{
+    TCmdData d;
+    ParseCommandLine(QStringLiteral("@call greet, a, b, c"), d);
+    ParseCommandLine(QStringLiteral("@inc x"), d);
+    EXPECT_EQ(d.Name, QStringLiteral("inc"));
+    EXPECT_EQ(d.Params, QStringList{"x"});
+    EXPECT_THROW(ParseCommandLine(QStringLiteral("no command"), d), Exception);
+    EXPECT_TRUE(d.Name.isEmpty());
+    EXPECT_TRUE(d.Params.isEmpty());
+}
+
 TEST(ParseCommandLine, UnclosedQuoteSwallowsRestOfLine)
 {
     EXPECT_EQ(Parse(QStringLiteral("@set a, \"b, c , d")).Params, (QStringList{"a", "\"b, c , d"}));
