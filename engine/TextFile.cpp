@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <vector>
+
 namespace {
 
 // Windows-1252 differs from Latin-1 only in 0x80-0x9F; the five unassigned
@@ -80,10 +82,119 @@ QStringList SplitTextLines(const QString& text)
     return lines;
 }
 
+namespace {
+
+// Cuts lines from a file's bytes as they are read and decodes each line on
+// its own, so a large script is never held as bytes, as one decoded text and
+// as lines at the same time; that peak was more than half again the size of
+// the lines themselves. Line breaks are the same single bytes in UTF-8 and
+// in Windows-1252 and never occur inside a UTF-8 sequence, so decoding line
+// by line gives exactly the text decoding the whole file would.
+class TByteLineReader {
+public:
+    enum class TEncoding { Utf8, Windows1252 };
+
+    explicit TByteLineReader(TEncoding encoding) : encoding_(encoding) {}
+
+    // False when the bytes are not valid UTF-8 and UTF-8 was asked for.
+    bool Read(QFile& file, QStringList& lines)
+    {
+        constexpr qsizetype kChunk = 64 * 1024;
+        QByteArray chunk(kChunk, Qt::Uninitialized);
+        for (;;) {
+            const qint64 got = file.read(chunk.data(), kChunk);
+            if (got <= 0)
+                break;
+            if (!Feed(QByteArrayView(chunk.constData(), got), lines))
+                return false;
+        }
+        // A final line break does not start another line.
+        return pending_.isEmpty() || Emit(pending_, lines);
+    }
+
+private:
+    bool Feed(QByteArrayView bytes, QStringList& lines)
+    {
+        qsizetype start = 0;
+        if (afterCr_ && !bytes.isEmpty() && bytes[0] == '\n')
+            start = 1;  // the LF of a CR LF split between two reads
+        afterCr_ = false;
+        for (qsizetype i = start; i < bytes.size(); ++i) {
+            const char c = bytes[i];
+            if (c != '\n' && c != '\r')
+                continue;
+            if (!EmitWithPending(bytes.sliced(start, i - start), lines))
+                return false;
+            if (c == '\r') {
+                if (i + 1 == bytes.size())
+                    afterCr_ = true;
+                else if (bytes[i + 1] == '\n')
+                    ++i;
+            }
+            start = i + 1;
+        }
+        pending_.append(bytes.sliced(start));
+        return true;
+    }
+
+    bool EmitWithPending(QByteArrayView tail, QStringList& lines)
+    {
+        if (pending_.isEmpty())
+            return Emit(tail, lines);
+        pending_.append(tail);
+        const bool ok = Emit(pending_, lines);
+        pending_.clear();
+        return ok;
+    }
+
+    bool Emit(QByteArrayView line, QStringList& lines)
+    {
+        if (encoding_ == TEncoding::Windows1252) {
+            lines.append(DecodeWindows1252(line));
+            return true;
+        }
+        // Decoded into scratch space first: the decoder asks for room for the
+        // worst case, and every line kept at that size would waste memory.
+        // One spare place keeps the start pointer valid for an empty line,
+        // which must come out empty, not null.
+        scratch_.resize(utf8_.requiredSpace(line.size()) + 1);
+        const QChar* end = utf8_.appendToBuffer(scratch_.data(), line);
+        if (utf8_.hasError())
+            return false;
+        lines.append(QString(scratch_.data(), end - scratch_.data()));
+        return true;
+    }
+
+    TEncoding encoding_;
+    // A byte-order mark is kept as the character it is: at the start of the
+    // file it was handled before, and inside the file it belongs to the text.
+    QStringDecoder utf8_{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless
+                                                   | QStringDecoder::Flag::ConvertInitialBom};
+    QByteArray pending_;
+    std::vector<QChar> scratch_;
+    bool afterCr_ = false;
+};
+
+bool StartsWithByteOrderMark(QByteArrayView head)
+{
+    return head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF") || head.startsWith("\xEF\xBB\xBF");
+}
+
+} // namespace
+
 QStringList ReadTextFileLines(const QString& fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EOSError(QStringLiteral("Cannot read file \"%1\": %2").arg(fileName, file.errorString()));
-    return SplitTextLines(DecodeText(file.readAll()));
+    if (StartsWithByteOrderMark(file.peek(3)))
+        return SplitTextLines(DecodeText(file.readAll()));
+    QStringList lines;
+    if (TByteLineReader(TByteLineReader::TEncoding::Utf8).Read(file, lines))
+        return lines;
+    // One invalid sequence anywhere makes the whole file Windows-1252.
+    lines.clear();
+    file.seek(0);
+    TByteLineReader(TByteLineReader::TEncoding::Windows1252).Read(file, lines);
+    return lines;
 }
