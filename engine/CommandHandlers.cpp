@@ -24,9 +24,7 @@ void TCommandManager::RegisterCommand(const QString& name, TCommandHandler handl
 {
     // A later duplicate is kept in the list but never found, as in a scan
     // that stops at the first match.
-    const QString key = name.toCaseFolded();
-    if (!firstByFoldedName_.contains(key))
-        firstByFoldedName_.insert(key, qsizetype(entries_.size()));
+    firstByFoldedName_.try_emplace(name.toCaseFolded(), qsizetype(entries_.size()));
     entries_.push_back({name, std::move(handler)});
 }
 
@@ -37,14 +35,16 @@ void TCommandManager::SetDefaultHandler(TCommandHandler handler)
 
 bool TCommandManager::IsRegistered(const QString& name) const
 {
-    return firstByFoldedName_.contains(name.toCaseFolded());
+    const TFoldedKey key(name);
+    return firstByFoldedName_.find(key.Key()) != firstByFoldedName_.end();
 }
 
 const TCommandHandler& TCommandManager::HandlerFor(const QString& name) const
 {
-    const auto found = firstByFoldedName_.constFind(name.toCaseFolded());
-    if (found != firstByFoldedName_.constEnd())
-        return entries_[size_t(*found)].Handler;
+    const TFoldedKey key(name);
+    const auto found = firstByFoldedName_.find(key.Key());
+    if (found != firstByFoldedName_.end())
+        return entries_[size_t(found->second)].Handler;
     return defaultHandler_;
 }
 

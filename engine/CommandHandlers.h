@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/StringUtils.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -54,7 +56,7 @@ public:
 
 private:
     std::vector<THandlerReg> entries_;
-    QHash<QString, qsizetype> firstByFoldedName_;
+    TNameMap<qsizetype> firstByFoldedName_;
     TCommandHandler defaultHandler_;
 };
 

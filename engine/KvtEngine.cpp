@@ -424,11 +424,13 @@ int32_t TKvtParser::FindLabel(const QString& name) const
             const QString& line = lines_[i];
             if (!line.startsWith(u'#'))
                 continue;
-            const QString key = line.mid(1).toCaseFolded();
-            if (!labelIndex_.contains(key))  // the first of equal labels wins
-                labelIndex_.insert(key, int32_t(i));
+            const TFoldedKey key(QStringView(line).sliced(1));
+            if (labelIndex_.find(key.Key()) == labelIndex_.end())  // the first of equal labels wins
+                labelIndex_.emplace(key.Key().toString(), int32_t(i));
         }
         labelIndexBuilt_ = true;
     }
-    return labelIndex_.value(name.toCaseFolded(), -1);
+    const TFoldedKey key(name);
+    const auto found = labelIndex_.find(key.Key());
+    return found == labelIndex_.end() ? -1 : found->second;
 }

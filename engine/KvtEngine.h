@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/CommandHandlers.h"
+#include "engine/StringUtils.h"
 
 #include <QHash>
 #include <QSet>
@@ -112,6 +113,6 @@ private:
     int32_t updateLock_ = 0;
     uint64_t generation_ = 0;
     // Case-folded label name -> first line; built on the first lookup.
-    mutable QHash<QString, int32_t> labelIndex_;
+    mutable TNameMap<int32_t> labelIndex_;
     mutable bool labelIndexBuilt_ = false;
 };

@@ -79,7 +79,8 @@ void TKvtVariables::Delete(int index)
 
 int TKvtVariables::IndexOf(const QString& name) const
 {
-    return index_.value(name, -1);
+    const auto found = index_.find(QStringView(name));
+    return found == index_.end() ? -1 : found->second;
 }
 
 QString TKvtVariables::GetStr(const QString& name) const
@@ -235,7 +236,7 @@ TKvtVariable& TKvtVariables::Append(const QString& name)
 {
     if (items_.size() == items_.capacity())
         items_.reserve(2 * items_.capacity() + 5);
-    index_.insert(name, int(items_.size()));
+    index_.insert_or_assign(name, int(items_.size()));
     items_.push_back(TKvtVariable{name, QString(), 0, false});
     return items_.back();
 }
@@ -244,7 +245,7 @@ void TKvtVariables::RebuildIndex()
 {
     index_.clear();
     for (int i = 0; i < Count(); ++i)
-        index_.insert(items_[i].Name, i);
+        index_.insert_or_assign(items_[i].Name, i);
 }
 
 void TKvtVariables::Changed() const

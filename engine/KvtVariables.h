@@ -4,6 +4,8 @@
 // value cached beside it. Names starting with "_" are globals, which outlive
 // a restart and are persisted per product in "globals.dat".
 
+#include "engine/StringUtils.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -81,5 +83,5 @@ private:
     std::vector<TKvtVariable> items_;
     // Name -> position in items_; names are unique, so this is exactly the
     // "first entry with that name" that a linear search would find.
-    QHash<QString, int> index_;
+    TNameMap<int> index_;
 };

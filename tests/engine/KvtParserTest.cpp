@@ -167,6 +167,14 @@ TEST_F(KvtParserTest, LabelsMatchFirstIgnoringCaseAndKeepBlanks)
     EXPECT_EQ(parser_.LabelNames(), (QStringList{"Start", "START", "trail "}));
 }
 
+TEST_F(KvtParserTest, LabelsBeyondAsciiAndLongLabelsMatchIgnoringCase)
+{
+    dir_.WriteUtf8("u.kvt", QString::fromUtf8("x\n#\u00c4rger\n#ThisLabelIsFarLongerThanThirtyTwoChars\n"));
+    ASSERT_EQ(Load("u.kvt"), QString());
+    EXPECT_EQ(parser_.FindLabel(QString::fromUtf8("\u00e4RGER")), 1);
+    EXPECT_EQ(parser_.FindLabel(QStringLiteral("thislabelisfarlongerthanthirtytwochars")), 2);
+}
+
 TEST_F(KvtParserTest, LoadingSetsTheScriptFolderAsCurrentDirectory)
 {
     dir_.Write("story/main.kvt", "x\n");
