@@ -147,7 +147,7 @@ TEST_F(HeadlessRun, LogFileIsUtf16WithOneByteOrderMark)
 
 TEST_F(HeadlessRun, DemoStoryPlaysByItself)
 {
-    const TRun run = RunPlayer({"--fixed-step", "16", "--auto", "--transcript", "--strict",
+    const TRun run = RunPlayer({"--fixed-step", "16", "--auto", "--transcript", "--strict", "--print-log",
                                 QStringLiteral(KVT_SOURCE_DIR "/examples/demo/demo.kvt")});
     EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     EXPECT_TRUE(run.Out.contains(QStringLiteral("Thank you for reading!")));
@@ -179,4 +179,42 @@ TEST_F(HeadlessRun, ScreenshotEveryNthFrameGoesIntoTheFolder)
     RunPlayer({"--fixed-step", "16", "--max-frames", "9", "--screenshot-every", "3", folder, Script("@wait 1000\n")});
     EXPECT_EQ(QDir(folder).entryList({"*.png"}, QDir::Files),
               (QStringList{"frame-000003.png", "frame-000006.png", "frame-000009.png"}));
+}
+
+TEST_F(HeadlessRun, LoopsCallsBranchesAndAGlobalThatASecondRunLoads)
+{
+    const QString script = Script(
+        "@product Acme, Counter\n"
+        "@set i, 0\n"
+        "#loop\n"
+        "@inc i\n"
+        "@if i < 3, goto loop\n"
+        "@call greet, Anna, %i%\n"
+        "@ifdef _runs\n"
+        ":-\nagain\n-:\n"
+        "@else\n"
+        ":-\nfirst time\n-:\n"
+        "@endif\n"
+        "@inc _runs\n"
+        "@exit\n"
+        "#greet\n"
+        "@set who, %:1%\n"
+        "@if %:2% = 3\n"
+        "Narrator: loop ran three times\n"
+        "@endif\n"
+        "@return\n");
+    const QStringList args{"--transcript", "--auto", "--strict", "--fixed-step", "16", script};
+    const TRun first = RunPlayer(args);
+    EXPECT_EQ(first.ExitCode, 0) << first.Err.toStdString();
+    EXPECT_EQ(Lines(first.Out), (QStringList{"Narrator: loop ran three times", "first time"}));
+
+    QFile globals(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Acme/Counter/globals.dat"));
+    ASSERT_TRUE(globals.open(QIODevice::ReadOnly));
+    EXPECT_EQ(globals.readAll(), QByteArray("_\0r\0u\0n\0s\0=\0001\0\r\0\n\0", 18));
+    globals.close();
+
+    const TRun second = RunPlayer(args);
+    EXPECT_EQ(Lines(second.Out), (QStringList{"Narrator: loop ran three times", "again"}));
+    ASSERT_TRUE(globals.open(QIODevice::ReadOnly));
+    EXPECT_EQ(globals.readAll(), QByteArray("_\0r\0u\0n\0s\0=\0002\0\r\0\n\0", 18));
 }
