@@ -9,17 +9,6 @@
 
 namespace {
 
-QString DecodeUtf16Le(QByteArrayView bytes)
-{
-    const qsizetype count = bytes.size() / 2;  // a dangling odd byte is dropped
-    QString text(count, Qt::Uninitialized);
-    QChar* out = text.data();
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    for (qsizetype i = 0; i < count; ++i)
-        out[i] = QChar(char16_t(p[2 * i] | (p[2 * i + 1] << 8)));
-    return text;
-}
-
 // The file is written without a mark, but one edited in a text editor may
 // have gained one; reading it as plain UTF-16LE would glue the mark to the
 // first name and turn that global into a local the next save drops.
@@ -29,14 +18,6 @@ QString DecodeGlobals(const QByteArray& data)
     if (view.startsWith("\xFF\xFE") || view.startsWith("\xFE\xFF") || view.startsWith("\xEF\xBB\xBF"))
         return DecodeText(data);
     return DecodeUtf16Le(view);
-}
-
-void AppendUtf16Le(QByteArray& out, QStringView text)
-{
-    for (QChar c : text) {
-        out.append(char(c.unicode() & 0xFF));
-        out.append(char(c.unicode() >> 8));
-    }
 }
 
 bool HasLineBreak(QStringView text)

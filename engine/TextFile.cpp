@@ -45,6 +45,20 @@ QString DecodeUtf16(QByteArrayView bytes, bool bigEndian)
 
 } // namespace
 
+QString DecodeUtf16Le(QByteArrayView bytes)
+{
+    return DecodeUtf16(bytes, false);
+}
+
+void AppendUtf16Le(QByteArray& out, QStringView text)
+{
+    out.reserve(out.size() + text.size() * 2);
+    for (QChar c : text) {
+        out.append(char(c.unicode() & 0xFF));
+        out.append(char(c.unicode() >> 8));
+    }
+}
+
 QString DecodeText(const QByteArray& bytes)
 {
     const QByteArrayView view(bytes);

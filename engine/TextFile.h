@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QStringView>
 #include <QString>
 #include <QStringList>
 
@@ -8,6 +10,10 @@
 // without one the text is UTF-8 when it is valid UTF-8, else Windows-1252
 // (the code page the scripts were written in).
 QString DecodeText(const QByteArray& bytes);
+
+// UTF-16 little-endian without a mark; a dangling odd byte is dropped.
+QString DecodeUtf16Le(QByteArrayView bytes);
+void AppendUtf16Le(QByteArray& out, QStringView text);
 
 // Splits at CR LF, LF or CR. A final line break does not start another line.
 QStringList SplitTextLines(const QString& text);

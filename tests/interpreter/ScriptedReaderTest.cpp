@@ -1,0 +1,47 @@
+#include "interpreter/ScriptedReader.h"
+#include "support/StoryFixture.h"
+
+using ScriptedReaderTest = StoryFixture;
+
+TEST_F(ScriptedReaderTest, EventsArriveOnlyWhileTheStoryWaits)
+{
+    Open(":-\none\ntwo\n-:\n@wait 100\n:-\nthree\n-:\n");
+    TScriptedReader reader(ParseReaderEvents("key space; wait 50; click"), false, false);
+    EXPECT_EQ(reader.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Idle);  // still running
+    Frame();
+    EXPECT_EQ(reader.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Delivered);
+    Frame();
+    EXPECT_EQ(Shown.last(), "two");
+    EXPECT_EQ(reader.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Idle);  // the wait begins
+    clock.Advance(20);
+    EXPECT_EQ(reader.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Idle);
+    clock.Advance(40);
+    EXPECT_EQ(reader.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Delivered);
+    Frame();
+    EXPECT_EQ(Shown.last(), "three");
+    EXPECT_EQ(reader.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Exhausted);
+}
+
+TEST_F(ScriptedReaderTest, AutoAndSkipAnswerClickWaitsButNotChoices)
+{
+    Open(":-\none\n-:\n");
+    TScriptedReader automatic({}, true, false);
+    Frame();
+    EXPECT_EQ(automatic.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Delivered);
+    EXPECT_EQ(story.WaitState, WaitStates::Run);
+    story.WaitState = WaitStates::Choice;
+    EXPECT_EQ(automatic.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Exhausted);
+}
+
+TEST(ReaderEvents, MalformedEventsAreNamed)
+{
+    EXPECT_EQ(ParseReaderEvents(" click ;; move 1 2 ;key UP").size(), 3u);
+    for (const char* bad : {"dance", "click 1", "key tab", "wait -5", "move a b", "wait"}) {
+        try {
+            ParseReaderEvents(QString::fromUtf8(bad));
+            ADD_FAILURE() << bad;
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("Invalid input event: \"%1\".").arg(QString::fromUtf8(bad)));
+        }
+    }
+}
