@@ -13,7 +13,6 @@
 #include "support/FakeHost.h"
 
 #include <QDir>
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -134,13 +133,3 @@ BENCHMARK(BM_SkipFalseBranchFirstTime)->Arg(10000)->Unit(benchmark::kMicrosecond
 
 } // namespace
 
-// The font manager behind the interpreter needs a GUI application.
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -5,7 +5,6 @@
 #include "render/RenderDevice.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -125,13 +124,3 @@ BENCHMARK(BM_FullSceneFrame)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-// Fonts need a GUI application; the offscreen platform needs no display.
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

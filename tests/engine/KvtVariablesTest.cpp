@@ -10,23 +10,6 @@
 
 namespace {
 
-QByteArray Utf16(const QString& text)
-{
-    QByteArray bytes;
-    for (QChar c : text) {
-        bytes.append(char(c.unicode() & 0xFF));
-        bytes.append(char(c.unicode() >> 8));
-    }
-    return bytes;
-}
-
-QByteArray ReadAll(const QString& fileName)
-{
-    QFile file(fileName);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << fileName.toStdString();
-    return file.readAll();
-}
-
 QStringList Listing(const TKvtVariables& vars)
 {
     QStringList lines;
@@ -146,7 +129,7 @@ TEST(KvtVariables, NotifiesAfterEachChangeOnly)
     EXPECT_EQ(count([&] { vars.Undefine(QStringLiteral("c")); }), 1);
     EXPECT_EQ(count([&] { vars.ClearLocals(); }), 1);
     EXPECT_EQ(count([&] { vars.ClearAll(); }), 1);
-    EXPECT_EQ(count([&] { vars.LoadFromData(Utf16(QStringLiteral("_a=1\r\n_b=2\r\n"))); }), 3);
+    EXPECT_EQ(count([&] { vars.LoadFromData(Utf16LeBytes(QStringLiteral("_a=1\r\n_b=2\r\n"))); }), 3);
     EXPECT_EQ(vars.GetInt(QStringLiteral("c")), 0);
 }
 
@@ -167,7 +150,7 @@ TEST(GlobalsFile, WritesOnlyGlobalsAsUtf16LinesByteForByte)
                               "_\0\xE9\0=\0\x3D\xD8\x00\xDE\r\0\n\0"
                               "_\0e\0m\0p\0t\0y\0=\0\r\0\n\0",
                               12 + 16 + 14 + 18);
-    EXPECT_EQ(ReadAll(file), expected);
+    EXPECT_EQ(ReadFileBytes(file), expected);
 
     TKvtVariables reloaded;
     reloaded.LoadFromFile(file);
@@ -177,26 +160,26 @@ TEST(GlobalsFile, WritesOnlyGlobalsAsUtf16LinesByteForByte)
 TEST(GlobalsFile, NoGlobalsGiveAnEmptyFile)
 {
     TTempDir dir;
-    const QString file = dir.Write(QStringLiteral("globals.dat"), Utf16(QStringLiteral("_old=1\r\n")));
+    const QString file = dir.Write(QStringLiteral("globals.dat"), Utf16LeBytes(QStringLiteral("_old=1\r\n")));
     TKvtVariables vars;
     vars.SetStr(QStringLiteral("local"), QStringLiteral("1"));
     vars.SaveGlobalsToFile(file);
     EXPECT_TRUE(QFile::exists(file));
-    EXPECT_EQ(ReadAll(file), QByteArray());
+    EXPECT_EQ(ReadFileBytes(file), QByteArray());
 }
 
 TEST(GlobalsFile, ReadingSplitsAtFirstEqualsAndSkipsNamelessLines)
 {
     TKvtVariables vars;
     vars.SetStr(QStringLiteral("stale"), QStringLiteral("gone"));
-    vars.LoadFromData(Utf16(QStringLiteral("_a=b=c\rplain=1\nno equals\r\n=orphan\r\n\r\n_last=")));
+    vars.LoadFromData(Utf16LeBytes(QStringLiteral("_a=b=c\rplain=1\nno equals\r\n=orphan\r\n\r\n_last=")));
     EXPECT_EQ(Listing(vars), (QStringList{"_a=b=c", "plain=1", "_last="}));
 }
 
 TEST(GlobalsFile, LeadingByteOrderMarkIsNotPartOfTheFirstName)
 {
     TKvtVariables vars;
-    vars.LoadFromData("\xFF\xFE" + Utf16(QStringLiteral("_first=1\r\n_second=2\r\n")));
+    vars.LoadFromData("\xFF\xFE" + Utf16LeBytes(QStringLiteral("_first=1\r\n_second=2\r\n")));
     EXPECT_EQ(Listing(vars), (QStringList{"_first=1", "_second=2"}));
     vars.LoadFromData(QByteArray("\xEF\xBB\xBF_u8=\xC3\xA9\r\n"));
     EXPECT_EQ(Listing(vars), (QStringList{QStringLiteral("_u8=\u00e9")}));
@@ -206,11 +189,11 @@ TEST(GlobalsFile, DamagedFilesLoadWhatCanBeRead)
 {
     TKvtVariables vars;
     // A dangling last byte (a save cut short by an older program).
-    vars.LoadFromData(Utf16(QStringLiteral("_a=1\r\n_b=2")) + 'X');
+    vars.LoadFromData(Utf16LeBytes(QStringLiteral("_a=1\r\n_b=2")) + 'X');
     EXPECT_EQ(Listing(vars), (QStringList{"_a=1", "_b=2"}));
 
     // A lone surrogate is kept as it was, not dropped with its line.
-    vars.LoadFromData(Utf16(QStringLiteral("_s=")) + QByteArray("\x00\xD8", 2) + Utf16(QStringLiteral("\r\n_t=ok")));
+    vars.LoadFromData(Utf16LeBytes(QStringLiteral("_s=")) + QByteArray("\x00\xD8", 2) + Utf16LeBytes(QStringLiteral("\r\n_t=ok")));
     ASSERT_EQ(vars.Count(), 2);
     EXPECT_EQ(vars.GetStr(QStringLiteral("_s")).size(), 1);
     EXPECT_EQ(vars.GetStr(QStringLiteral("_t")), QStringLiteral("ok"));
@@ -248,13 +231,13 @@ TEST(GlobalsFile, UnstorableVariablesAreSkippedAndLogged)
         QStringLiteral("Global variable \"_a=b\" not saved: its name holds \"=\" or a line break."),
         QStringLiteral("Global variable \"_cr\r\" not saved: its name holds \"=\" or a line break."),
     }));
-    EXPECT_EQ(ReadAll(file), Utf16(QStringLiteral("_keep=1\r\n_also=4\r\n")));
+    EXPECT_EQ(ReadFileBytes(file), Utf16LeBytes(QStringLiteral("_keep=1\r\n_also=4\r\n")));
 }
 
 TEST(GlobalsFile, SaveReplacesTheFileInsteadOfRewritingIt)
 {
     TTempDir dir;
-    const QByteArray old = Utf16(QStringLiteral("_old=1\r\n"));
+    const QByteArray old = Utf16LeBytes(QStringLiteral("_old=1\r\n"));
     const QString file = dir.Write(QStringLiteral("globals.dat"), old);
     // A reader that opened the old file keeps seeing it whole: the new
     // contents arrive under a new file that is renamed over the old name,
@@ -266,7 +249,7 @@ TEST(GlobalsFile, SaveReplacesTheFileInsteadOfRewritingIt)
     vars.SetStr(QStringLiteral("_new"), QStringLiteral("2"));
     vars.SaveGlobalsToFile(file);
     EXPECT_EQ(before.readAll(), old);
-    EXPECT_EQ(ReadAll(file), Utf16(QStringLiteral("_new=2\r\n")));
+    EXPECT_EQ(ReadFileBytes(file), Utf16LeBytes(QStringLiteral("_new=2\r\n")));
     EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), QStringList{"globals.dat"});
 }
 

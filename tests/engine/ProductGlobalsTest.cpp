@@ -12,24 +12,6 @@
 
 namespace {
 
-QByteArray Utf16(const QString& text)
-{
-    QByteArray bytes;
-    for (QChar c : text) {
-        bytes.append(char(c.unicode() & 0xFF));
-        bytes.append(char(c.unicode() >> 8));
-    }
-    return bytes;
-}
-
-QByteArray ReadAll(const QString& fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("(missing)");
-    return file.readAll();
-}
-
 // Every test gets its own per-user data folder; the real one is never seen.
 class ProductGlobals : public testing::Test {
 protected:
@@ -99,7 +81,7 @@ TEST_F(ProductGlobals, FolderIsDataFolderCompanyProduct)
     vars_.SetStr(QStringLiteral("_score"), QStringLiteral("10"));
     vars_.SetStr(QStringLiteral("tmp"), QStringLiteral("1"));
     globals_.SaveGlobals();
-    EXPECT_EQ(ReadAll(Data(QStringLiteral("Acme/Demo/globals.dat"))), Utf16(QStringLiteral("_score=10\r\n")));
+    EXPECT_EQ(ReadFileBytes(Data(QStringLiteral("Acme/Demo/globals.dat"))), Utf16LeBytes(QStringLiteral("_score=10\r\n")));
 }
 
 TEST_F(ProductGlobals, WithoutCompanyTheProductSitsInTheDataFolder)
@@ -112,7 +94,7 @@ TEST_F(ProductGlobals, WithoutCompanyTheProductSitsInTheDataFolder)
 
 TEST_F(ProductGlobals, ExistingFoldersMatchIgnoringCase)
 {
-    WriteData(QStringLiteral("Acme/Demo/Globals.DAT"), Utf16(QStringLiteral("_seen=1\r\n")));
+    WriteData(QStringLiteral("Acme/Demo/Globals.DAT"), Utf16LeBytes(QStringLiteral("_seen=1\r\n")));
     vars_.SetStr(QStringLiteral("local"), QStringLiteral("x"));
     globals_.SetProduct(QStringLiteral("acme"), QStringLiteral("DEMO"));
     EXPECT_EQ(globals_.ProductCompany(), QStringLiteral("acme"));
@@ -123,12 +105,12 @@ TEST_F(ProductGlobals, ExistingFoldersMatchIgnoringCase)
     vars_.SetInt(QStringLiteral("_seen"), 2);
     globals_.SaveGlobals();
     EXPECT_EQ(Tree(), (QStringList{"Acme", "Acme/Demo", "Acme/Demo/Globals.DAT"}));
-    EXPECT_EQ(ReadAll(Data(QStringLiteral("Acme/Demo/Globals.DAT"))), Utf16(QStringLiteral("_seen=2\r\n")));
+    EXPECT_EQ(ReadFileBytes(Data(QStringLiteral("Acme/Demo/Globals.DAT"))), Utf16LeBytes(QStringLiteral("_seen=2\r\n")));
 }
 
 TEST_F(ProductGlobals, SameProductAgainNeitherSavesNorReloads)
 {
-    const QString file = WriteData(QStringLiteral("Acme/Demo/globals.dat"), Utf16(QStringLiteral("_a=1\r\n")));
+    const QString file = WriteData(QStringLiteral("Acme/Demo/globals.dat"), Utf16LeBytes(QStringLiteral("_a=1\r\n")));
     globals_.SetProduct(QStringLiteral("Acme"), QStringLiteral("Demo"));
     vars_.SetStr(QStringLiteral("_a"), QStringLiteral("changed"));
     vars_.SetStr(QStringLiteral("local"), QStringLiteral("kept"));
@@ -138,19 +120,19 @@ TEST_F(ProductGlobals, SameProductAgainNeitherSavesNorReloads)
     globals_.SetProduct(QStringLiteral("ACME"), QStringLiteral("demo"));
     EXPECT_EQ(changes, 0);
     EXPECT_EQ(vars_.GetStr(QStringLiteral("local")), QStringLiteral("kept"));
-    EXPECT_EQ(ReadAll(file), Utf16(QStringLiteral("_a=1\r\n")));
+    EXPECT_EQ(ReadFileBytes(file), Utf16LeBytes(QStringLiteral("_a=1\r\n")));
     EXPECT_EQ(globals_.ProductCompany(), QStringLiteral("Acme"));
 }
 
 TEST_F(ProductGlobals, SwitchingSavesTheOldAndLoadsTheNew)
 {
-    WriteData(QStringLiteral("Other/globals.dat"), Utf16(QStringLiteral("_other=7\r\n")));
+    WriteData(QStringLiteral("Other/globals.dat"), Utf16LeBytes(QStringLiteral("_other=7\r\n")));
     globals_.SetProduct(QStringLiteral("Acme"), QStringLiteral("Demo"));
     vars_.SetStr(QStringLiteral("_mine"), QStringLiteral("1"));
     vars_.SetStr(QStringLiteral("local"), QStringLiteral("1"));
 
     globals_.SetProduct(QString(), QStringLiteral("Other"));
-    EXPECT_EQ(ReadAll(Data(QStringLiteral("Acme/Demo/globals.dat"))), Utf16(QStringLiteral("_mine=1\r\n")));
+    EXPECT_EQ(ReadFileBytes(Data(QStringLiteral("Acme/Demo/globals.dat"))), Utf16LeBytes(QStringLiteral("_mine=1\r\n")));
     ASSERT_EQ(vars_.Count(), 1);
     EXPECT_EQ(vars_.GetName(0), QStringLiteral("_other"));
 
@@ -182,7 +164,7 @@ TEST_F(ProductGlobals, ClearProductSavesThenForgets)
     EXPECT_FALSE(globals_.HasProduct());
     EXPECT_EQ(globals_.ProductCompany(), QString());
     EXPECT_EQ(globals_.GlobalsFolder(), QString());
-    EXPECT_EQ(ReadAll(Data(QStringLiteral("Acme/Demo/globals.dat"))), Utf16(QStringLiteral("_g=1\r\n")));
+    EXPECT_EQ(ReadFileBytes(Data(QStringLiteral("Acme/Demo/globals.dat"))), Utf16LeBytes(QStringLiteral("_g=1\r\n")));
 
     const QString expected = QStringLiteral("Exception: Product info is not set.");
     EXPECT_EQ(MessageOf([&] { globals_.SaveGlobals(); }), expected);
@@ -240,5 +222,5 @@ TEST_F(ProductGlobals, SaveRecreatesARemovedFolder)
     vars_.SetStr(QStringLiteral("_g"), QStringLiteral("1"));
     QDir(Data(QStringLiteral("Acme"))).removeRecursively();
     globals_.SaveGlobals();
-    EXPECT_EQ(ReadAll(Data(QStringLiteral("Acme/Demo/globals.dat"))), Utf16(QStringLiteral("_g=1\r\n")));
+    EXPECT_EQ(ReadFileBytes(Data(QStringLiteral("Acme/Demo/globals.dat"))), Utf16LeBytes(QStringLiteral("_g=1\r\n")));
 }

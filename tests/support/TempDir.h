@@ -6,6 +6,12 @@
 #include <QString>
 #include <QTemporaryDir>
 
+// Bytes of the text as UTF-16 little-endian, built by hand so tests of the
+// encoders do not lean on them.
+QByteArray Utf16LeBytes(const QString& text);
+// The whole file, or "(missing)" when it cannot be read.
+QByteArray ReadFileBytes(const QString& fileName);
+
 // A scratch folder that disappears with the test.
 class TTempDir {
 public:

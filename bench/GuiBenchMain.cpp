@@ -1,0 +1,14 @@
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+
+// Fonts need a GUI application; the offscreen platform needs no display.
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
