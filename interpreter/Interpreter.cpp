@@ -340,6 +340,8 @@ void TInterpreter::HandleMouseDown(int /*x*/, int /*y*/)
     HandleTextWindowClick();
 }
 
+// Releases and moves matter only to screen buttons and the selection box;
+// the window already routes them here so those can take them.
 void TInterpreter::HandleMouseUp(int /*x*/, int /*y*/) {}
 
 void TInterpreter::HandleMouseMove(int /*x*/, int /*y*/) {}

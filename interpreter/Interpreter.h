@@ -73,6 +73,8 @@ public:
     // A click that no screen object takes, as on the text window.
     void HandleTextWindowClick();
     void HandleKey(TReaderKey key, bool modifiers);
+    // Texts appear whole until the text window types them out, so a click
+    // never has typing to complete yet.
     bool IsTyping() const { return false; }
     void CompleteTyping() {}
     // True while the story waits for the reader (a click, a choice, a button).
