@@ -11,7 +11,9 @@ void TQtDialogs::ShowError(const QString& text)
 
 void TQtDialogs::ShowMessage(const QString& caption, const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
+    // Owned by the main window so it always stands in front of it, which a
+    // box without an owner does not on every desktop.
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent_);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

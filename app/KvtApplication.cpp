@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QWidget>
 
 #include <csignal>
 #include <cstdio>
@@ -136,7 +137,6 @@ int TGame::Execute()
 
 void TGame::Initialize()
 {
-    QApplication::setApplicationDisplayName(QStringLiteral("KvtParser"));
     modulePath_ = GetModulePath();
     appFolder_ = QFileInfo(modulePath_).absolutePath() + u'/';
     settings_.SetLogger([this](const QString& message) { Log(message); });
@@ -393,6 +393,12 @@ void TGame::RunModal(const std::function<void()>& dialog)
 // Keeps the story moving while a modal dialog runs its own event loop.
 void TGame::ApplicationEvents1Idle()
 {
+    // A terminate signal also ends the dialog that holds the main loop.
+    if (gTerminateSignal) {
+        RequestTerminate();
+        if (QWidget* dialog = QApplication::activeModalWidget())
+            dialog->close();
+    }
     if (inIdleFrame_ || !form_)
         return;
     inIdleFrame_ = true;

@@ -211,8 +211,9 @@ void TForm_Main::SaveGlobalsOnExit()
 
 void TForm_Main::SetTitle(const QString& title)
 {
+    // The window's caption is also what the desktop shows for the program;
+    // an application display name would be glued onto every dialog's caption.
     setWindowTitle(title);
-    QGuiApplication::setApplicationDisplayName(title);
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event)
