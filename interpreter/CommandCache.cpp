@@ -12,21 +12,32 @@ bool HoldsSpecialCharacters(const QStringList& params)
 
 } // namespace
 
+void TCommandCache::DropWhenStale()
+{
+    if (generation_ == parser_.Generation())
+        return;
+    slots_.assign(size_t(parser_.LineCount()), nullptr);
+    parsedInOrder_.clear();
+    generation_ = parser_.Generation();
+}
+
+const TParsedCommand* TCommandCache::Find(int32_t line)
+{
+    DropWhenStale();
+    return slots_[size_t(line)];
+}
+
 const TParsedCommand& TCommandCache::At(int32_t line)
 {
-    if (generation_ != parser_.Generation()) {
-        slots_.clear();
-        slots_.resize(size_t(parser_.LineCount()));
-        generation_ = parser_.Generation();
-    }
-    std::unique_ptr<TParsedCommand>& slot = slots_[size_t(line)];
+    DropWhenStale();
+    TParsedCommand*& slot = slots_[size_t(line)];
     if (!slot) {
         // A line that fails to split is not cached: it raises every time.
-        auto command = std::make_unique<TParsedCommand>();
-        ParseCommandLine(parser_.Lines()[line], command->Data);
-        command->Handler = &commands_.HandlerFor(command->Data.Name);
-        command->NeedsExpansion = HoldsSpecialCharacters(command->Data.Params);
-        slot = std::move(command);
+        TParsedCommand command;
+        ParseCommandLine(parser_.Lines()[line], command.Data);
+        command.Handler = &commands_.HandlerFor(command.Data.Name);
+        command.NeedsExpansion = HoldsSpecialCharacters(command.Data.Params);
+        slot = &parsedInOrder_.emplace_back(std::move(command));
     }
     return *slot;
 }

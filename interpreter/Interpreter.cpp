@@ -78,12 +78,14 @@ void TInterpreter::ExecuteUntilWait()
 
 TInterpreter::TStep TInterpreter::RunLine(int32_t index)
 {
+    if (const TParsedCommand* command = commandCache_.Find(index))
+        return RunCommand(*command);
     // A copy: a handler may load another script, which replaces the lines.
     const QString line = parser_.Lines()[index];
     if (line.isEmpty() || IsComment(line) || line[0] == u'#')
         return TStep::Continue;
     if (line[0] == u'@')
-        return RunCommandLine(index);
+        return RunCommand(commandCache_.At(index));
     if (line == u":-") {
         if (InTextBlock)
             throw Exception(QStringLiteral("Illegal duplicate text block opener!"));
@@ -102,9 +104,8 @@ TInterpreter::TStep TInterpreter::RunLine(int32_t index)
     return RunCharacterLine(line);
 }
 
-TInterpreter::TStep TInterpreter::RunCommandLine(int32_t index)
+TInterpreter::TStep TInterpreter::RunCommand(const TParsedCommand& parsed)
 {
-    const TParsedCommand& parsed = commandCache_.At(index);
     // Copies share their text; only expanded parameters are new strings, and
     // the copy outlives a handler that loads another script.
     TCmdData cmd = parsed.Data;

@@ -159,7 +159,7 @@ private:
     // step loop pieces
     enum class TStep { Continue, Leave };
     TStep RunLine(int32_t index);
-    TStep RunCommandLine(int32_t index);
+    TStep RunCommand(const TParsedCommand& parsed);
     TStep RunCharacterLine(const QString& line);
     TStep ShowText(const QString& text);
     void BlockingWait(const std::function<bool()>& stillWaiting);
