@@ -162,6 +162,7 @@ void TGame::Initialize()
 
     wakeTimer_ = std::make_unique<QTimer>();
     wakeTimer_->setInterval(16);
+    wakeTimer_->setTimerType(Qt::PreciseTimer);  // a coarse timer would drop below 60 frames a second
     idleTimer_ = std::make_unique<QTimer>();
     idleTimer_->setInterval(10);
     QObject::connect(idleTimer_.get(), &QTimer::timeout, [this] { ApplicationEvents1Idle(); });

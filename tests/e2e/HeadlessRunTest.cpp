@@ -218,3 +218,16 @@ TEST_F(HeadlessRun, LoopsCallsBranchesAndAGlobalThatASecondRunLoads)
     ASSERT_TRUE(globals.open(QIODevice::ReadOnly));
     EXPECT_EQ(globals.readAll(), QByteArray("_\0r\0u\0n\0s\0=\0002\0\r\0\n\0", 18));
 }
+
+TEST_F(HeadlessRun, ScrambledScriptsUseTheLowByteOfTheSetting)
+{
+    QByteArray scrambled(":-\nsecret text\n-:\n");
+    for (char& c : scrambled)
+        c = char(uint8_t(c) ^ 44);
+    const QString script = dir_.Write(QStringLiteral("story.kvs"), scrambled);
+    const QString settings = dir_.WriteUtf8(QStringLiteral("kvt.ini"), QStringLiteral("Scramble=300\nDisplayFps=maybe\n"));
+    const TRun run = RunPlayer({"--settings", settings, "--print-log", "--transcript", "--auto", script});
+    EXPECT_EQ(Lines(run.Out), QStringList{"secret text"});
+    EXPECT_TRUE(run.Err.contains(QStringLiteral("Scrambling @ 44")));
+    EXPECT_TRUE(run.Err.contains(QStringLiteral("Invalid boolean option: DisplayFps=maybe. Assuming default (False).")));
+}
