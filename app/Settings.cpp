@@ -19,8 +19,11 @@ QString TSettings::FindValue(const QString& name) const
         const qsizetype eq = line.indexOf(u'=');
         if (eq < 0)
             continue;
-        if (QStringView(line).left(eq).compare(name, Qt::CaseInsensitive) == 0)
-            return line.mid(eq + 1).isNull() ? QStringLiteral("") : line.mid(eq + 1);
+        if (QStringView(line).left(eq).compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        // Never null: a present key with an empty value is not an absent key.
+        QString value = line.mid(eq + 1);
+        return value.isNull() ? QStringLiteral("") : value;
     }
     return {};
 }

@@ -155,7 +155,6 @@ TInterpreter::TStep TInterpreter::ShowText(const QString& text)
 
 void TInterpreter::PresentText(const QString& text)
 {
-    shownText_ = text;
     if (OnTextShown)
         OnTextShown(hasSpeaker_ ? speaker_ : QString(), text);
 }
@@ -247,7 +246,6 @@ void TInterpreter::ResetPresentation()
 {
     WaitState = WaitStates::Run;
     ClearSpeaker();
-    shownText_.clear();
     host_.ResetMouseCursor();
 }
 
@@ -259,8 +257,6 @@ void TInterpreter::ResetSession()
     chapter_.clear();
     section_.clear();
     NotifyMarkers();
-    if (OnSessionReset)
-        OnSessionReset();
 }
 
 void TInterpreter::ResetAll()

@@ -97,8 +97,6 @@ public:
     uint32_t StepBudgetMs = 100;
 
     const QString& Speaker() const { return speaker_; }
-    bool HasSpeaker() const { return hasSpeaker_; }
-    const QString& ShownText() const { return shownText_; }
     const QString& Chapter() const { return chapter_; }
     const QString& Section() const { return section_; }
 
@@ -108,7 +106,6 @@ public:
     // The sound player answers these once it is wired in.
     std::function<bool()> SoundEffectPlaying;
     std::function<void()> StopSoundEffect;
-    std::function<void()> OnSessionReset;
 
     // command handlers, one group per file; public so the command table can
     // name them
@@ -189,7 +186,6 @@ private:
 
     QString speaker_;
     bool hasSpeaker_ = false;
-    QString shownText_;
     QString chapter_;
     QString section_;
     TCommandCache commandCache_;

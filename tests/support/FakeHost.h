@@ -17,7 +17,7 @@ public:
             OnPump();
     }
     void CloseMainWindow() override { ++CloseRequests; }
-    void Invalidate() override { ++Invalidations; }
+    void Invalidate() override {}
     void SuspendRepaint() override { Suspended = true; }
     void ResumeRepaint() override { Suspended = false; }
     bool RepaintSuspended() const override { return Suspended; }
@@ -27,7 +27,6 @@ public:
     QStringList LogLines;
     int FramesRendered = 0;
     int CloseRequests = 0;
-    int Invalidations = 0;
     bool Suspended = false;
     QString Title;
     std::function<void()> OnPump;
