@@ -2,6 +2,7 @@
 
 #include "app/KvtApplication.h"
 #include "engine/Exceptions.h"
+#include "interpreter/CommandTable.h"
 #include "render/widgets/StubPanel.h"
 
 #include <QAction>
@@ -28,7 +29,7 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
     setWindowTitle(QStringLiteral("KvtParser"));
     CreateWidgets();
     CreateActions();
-    story_.RegisterCommands();
+    RegisterCommandTable(commands_, {&story_});
     ApplyStartupSettings();
     story_.ResetAll();
 }

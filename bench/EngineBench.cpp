@@ -6,7 +6,7 @@
 
 #include "engine/CommandHandlers.h"
 #include "engine/KvtEngine.h"
-#include "interpreter/Interpreter.h"
+#include "interpreter/CommandTable.h"
 
 #include <QDir>
 
@@ -45,7 +45,7 @@ BENCHMARK(BM_LoadScript)->Args({1000000, 10})->Args({1000000, 0})->Unit(benchmar
 // registers today, filled up with names that only take up room.
 void FillRegistry(TCommandManager& commands)
 {
-    QStringList names = TInterpreter::CommandTableNames();
+    QStringList names = CommandTableNames();
     for (int i = 0; names.size() < 98; ++i)
         names.append(QStringLiteral("filler%1").arg(i));
     for (const QString& name : names)

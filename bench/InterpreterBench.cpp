@@ -8,6 +8,7 @@
 #include "engine/KvtEngine.h"
 #include "engine/KvtVariables.h"
 #include "engine/ProductGlobals.h"
+#include "interpreter/CommandTable.h"
 #include "interpreter/Interpreter.h"
 #include "render/FontUtils.h"
 #include "support/FakeHost.h"
@@ -21,7 +22,7 @@ namespace {
 // The story's objects wired as the main window wires them. Members are
 // declared in creation order; the interpreter needs all the others.
 struct TBenchStory {
-    TBenchStory() { story.RegisterCommands(); }
+    TBenchStory() { RegisterCommandTable(commands, {&story}); }
     ~TBenchStory() { QDir::setCurrent(savedCwd); }
 
     void Open(const QString& name, const QString& text) { story.OpenScript(bench::WriteScript(dir, name, text)); }

@@ -1,64 +1,82 @@
-#include "interpreter/Interpreter.h"
+#include "interpreter/CommandTable.h"
 
-#include <iterator>
+#include "engine/Exceptions.h"
+#include "interpreter/Interpreter.h"
 
 namespace {
 
-using THandlerMethod = CommandResult (TInterpreter::*)(const TCmdData&);
+// Makes the registry's handler for one method of one group.
+using TBinder = TCommandHandler (*)(const TCommandGroups& groups);
+
+template <auto Method>
+struct TBind;
+
+template <class Group, CommandResult (Group::*Method)(const TCmdData&)>
+struct TBind<Method> {
+    static TCommandHandler Make(const TCommandGroups& groups)
+    {
+        Group* group = std::get<Group*>(groups);
+        if (group == nullptr)
+            throw Exception(QStringLiteral("A command group was not handed to the command table."));
+        return [group](const TCmdData& cmd) { return (group->*Method)(cmd); };
+    }
+};
+
+template <auto Method>
+constexpr TBinder Bind = &TBind<Method>::Make;
 
 struct TCommandEntry {
     const char16_t* Name;
-    THandlerMethod Handler;
+    TBinder Make;
 };
 
 // The registry's order is behaviour: the first name that matches wins. Names
-// join this table, in the order of the command list, as their handlers land.
+// join this table, in the order of the command list, as their handlers land;
+// each binds a method of one handler group (Bind<&TGroup::Method>).
 // Aliases share the handler of the name they stand for.
 constexpr TCommandEntry kCommandTable[] = {
-    {u"reset", &TInterpreter::CmdReset},
-    {u"exit", &TInterpreter::CmdExit},
-    {u"wait", &TInterpreter::CmdWait},
-    {u"waitclk", &TInterpreter::CmdWaitClk},
-    {u"repaint", &TInterpreter::CmdRepaint},
-    {u"set", &TInterpreter::CmdSet},
-    {u"clear", &TInterpreter::CmdClear},
-    {u"inc", &TInterpreter::CmdInc},
-    {u"dec", &TInterpreter::CmdDec},
-    {u"define", &TInterpreter::CmdDefine},
-    {u"undef", &TInterpreter::CmdUndef},
-    {u"ifdef", &TInterpreter::CmdIfdef},
-    {u"ifndef", &TInterpreter::CmdIfndef},
-    {u"if", &TInterpreter::CmdIf},
-    {u"elseif", &TInterpreter::CmdElseIf},
-    {u"else", &TInterpreter::CmdElse},
-    {u"endif", &TInterpreter::CmdEndif},
-    {u"goto", &TInterpreter::CmdGoto},
-    {u"call", &TInterpreter::CmdCall},
-    {u"return", &TInterpreter::CmdReturn},
-    {u"title", &TInterpreter::CmdTitle},
-    {u"chapter", &TInterpreter::CmdChapter},
-    {u"section", &TInterpreter::CmdSection},
-    {u"scene", &TInterpreter::CmdSection},  // shares the handler of "section"
-    {u"product", &TInterpreter::CmdProduct},
-    {u"clearglobals", &TInterpreter::CmdClearGlobals},
-    {u"clearlocals", &TInterpreter::CmdClearLocals},
-    {u"saveglobals", &TInterpreter::CmdSaveGlobals},
-    {u"loadglobals", &TInterpreter::CmdLoadGlobals},
+    {u"reset", Bind<&TInterpreter::CmdReset>},
+    {u"exit", Bind<&TInterpreter::CmdExit>},
+    {u"wait", Bind<&TInterpreter::CmdWait>},
+    {u"waitclk", Bind<&TInterpreter::CmdWaitClk>},
+    {u"repaint", Bind<&TInterpreter::CmdRepaint>},
+    {u"set", Bind<&TInterpreter::CmdSet>},
+    {u"clear", Bind<&TInterpreter::CmdClear>},
+    {u"inc", Bind<&TInterpreter::CmdInc>},
+    {u"dec", Bind<&TInterpreter::CmdDec>},
+    {u"define", Bind<&TInterpreter::CmdDefine>},
+    {u"undef", Bind<&TInterpreter::CmdUndef>},
+    {u"ifdef", Bind<&TInterpreter::CmdIfdef>},
+    {u"ifndef", Bind<&TInterpreter::CmdIfndef>},
+    {u"if", Bind<&TInterpreter::CmdIf>},
+    {u"elseif", Bind<&TInterpreter::CmdElseIf>},
+    {u"else", Bind<&TInterpreter::CmdElse>},
+    {u"endif", Bind<&TInterpreter::CmdEndif>},
+    {u"goto", Bind<&TInterpreter::CmdGoto>},
+    {u"call", Bind<&TInterpreter::CmdCall>},
+    {u"return", Bind<&TInterpreter::CmdReturn>},
+    {u"title", Bind<&TInterpreter::CmdTitle>},
+    {u"chapter", Bind<&TInterpreter::CmdChapter>},
+    {u"section", Bind<&TInterpreter::CmdSection>},
+    {u"scene", Bind<&TInterpreter::CmdSection>},  // shares the handler of "section"
+    {u"product", Bind<&TInterpreter::CmdProduct>},
+    {u"clearglobals", Bind<&TInterpreter::CmdClearGlobals>},
+    {u"clearlocals", Bind<&TInterpreter::CmdClearLocals>},
+    {u"saveglobals", Bind<&TInterpreter::CmdSaveGlobals>},
+    {u"loadglobals", Bind<&TInterpreter::CmdLoadGlobals>},
 };
 
 } // namespace
 
-void TInterpreter::RegisterCommands()
+void RegisterCommandTable(TCommandManager& commands, const TCommandGroups& groups)
 {
-    commands_.SetDefaultHandler([this](const TCmdData& cmd) { return UnknownCommand(cmd); });
-    for (const TCommandEntry& entry : kCommandTable) {
-        const THandlerMethod method = entry.Handler;
-        commands_.RegisterCommand(QString::fromUtf16(entry.Name),
-                                  [this, method](const TCmdData& cmd) { return (this->*method)(cmd); });
-    }
+    TInterpreter* driver = std::get<TInterpreter*>(groups);
+    commands.SetDefaultHandler([driver](const TCmdData& cmd) { return driver->UnknownCommand(cmd); });
+    for (const TCommandEntry& entry : kCommandTable)
+        commands.RegisterCommand(QString::fromUtf16(entry.Name), entry.Make(groups));
 }
 
-QStringList TInterpreter::CommandTableNames()
+QStringList CommandTableNames()
 {
     QStringList names;
     for (const TCommandEntry& entry : kCommandTable)

@@ -39,10 +39,6 @@ class TInterpreter {
 public:
     explicit TInterpreter(const TStoryParts& parts);
 
-    // Fills the registry in the order of the command table.
-    void RegisterCommands();
-    static QStringList CommandTableNames();
-
     // ---- driver
     void AdvanceFrame();
     void ExecuteUntilWait();

@@ -177,7 +177,7 @@ TEST_F(DriverTest, ExitClosesTheWindowAndStopsAtOnce)
 
 TEST_F(DriverTest, RegistryFollowsTheCommandTableOrder)
 {
-    const QStringList names = TInterpreter::CommandTableNames();
+    const QStringList names = CommandTableNames();
     ASSERT_GE(names.size(), 5);
     EXPECT_EQ(names.mid(0, 5), (QStringList{"reset", "exit", "wait", "waitclk", "repaint"}));
     EXPECT_TRUE(commands.IsRegistered(QStringLiteral("WAITCLK")));

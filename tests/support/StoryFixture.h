@@ -4,6 +4,7 @@
 #include "engine/CommandHandlers.h"
 #include "engine/Exceptions.h"
 #include "engine/KvtEngine.h"
+#include "interpreter/CommandTable.h"
 #include "interpreter/Interpreter.h"
 #include "render/FontUtils.h"
 #include "support/FakeHost.h"
@@ -18,7 +19,7 @@ class StoryFixture : public testing::Test {
 protected:
     StoryFixture() : product(variables), story({parser, variables, product, commands, fonts, clock, host})
     {
-        story.RegisterCommands();
+        RegisterCommandTable(commands, {&story});
         story.OnTextShown = [this](const QString& speaker, const QString& text) {
             Shown.append(speaker.isEmpty() ? text : speaker + ":" + text);
         };
