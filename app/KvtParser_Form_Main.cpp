@@ -22,9 +22,12 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
       clock_(clock),
       product_(variables_, [this](const QString& message) { Log(message); }),
       fonts_([this](const QString& message) { Log(QStringLiteral("Font manager: ") + message); }),
+      textBox_(fonts_, clock_),
+      text_(textBox_, fonts_, parser_, variables_),
       render_(std::make_unique<TRenderDevice>(fonts_, clock_, MakeRenderCallbacks())),
-      story_({parser_, variables_, product_, commands_, fonts_, clock_, *this})
+      story_({parser_, variables_, product_, commands_, fonts_, clock_, *this, textBox_, text_})
 {
+    render_->SetLayer(TLayerSlot::TextWindow, &textBox_);
     variables_.OnLog = [this](const QString& message) { Log(message); };
     setWindowTitle(QStringLiteral("KvtParser"));
     CreateWidgets();

@@ -5,8 +5,10 @@
 #include "engine/KvtEngine.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/InterpreterHost.h"
+#include "interpreter/TextCommands.h"
 #include "render/FontUtils.h"
 #include "render/RenderDevice.h"
+#include "render/TextboxControl.h"
 
 #include <QMainWindow>
 
@@ -84,6 +86,8 @@ private:
     TProductGlobals product_;
     TCommandManager commands_;
     TFontManager fonts_;
+    TTextBox textBox_;
+    TTextCommands text_;
     std::unique_ptr<TRenderDevice> render_;
     TInterpreter story_;
 

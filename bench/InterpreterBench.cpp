@@ -48,7 +48,9 @@ struct TBenchStory {
     TProductGlobals product{variables};
     TCommandManager commands;
     TFontManager fonts;
-    TInterpreter story{{parser, variables, product, commands, fonts, clock, host}};
+    TTextBox textBox{fonts, clock};
+    TTextCommands text{textBox, fonts, parser, variables};
+    TInterpreter story{{parser, variables, product, commands, fonts, clock, host, textBox, text}};
 };
 
 // Steady state: the pass before the timed ones has split every line once.

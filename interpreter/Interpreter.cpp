@@ -41,6 +41,8 @@ TInterpreter::TInterpreter(const TStoryParts& parts)
       fonts_(parts.Fonts),
       clock_(parts.Clock),
       host_(parts.Host),
+      textBox_(parts.TextBox),
+      text_(parts.Text),
       commandCache_(parser_, commands_)
 {
 }
@@ -50,7 +52,12 @@ TInterpreter::TInterpreter(const TStoryParts& parts)
 void TInterpreter::AdvanceFrame()
 {
     const uint32_t now = clock_.TickCount();
+    const uint32_t elapsed = LastFrameTick == 0 ? 0 : now - LastFrameTick;
     ExecuteUntilWait();
+    bool changed = false;
+    changed |= textBox_.Update(elapsed);
+    if (changed)
+        host_.Invalidate();
     LastFrameTick = now;
 }
 
@@ -89,8 +96,8 @@ TInterpreter::TStep TInterpreter::RunLine(int32_t index)
     if (line == u":-") {
         if (InTextBlock)
             throw Exception(QStringLiteral("Illegal duplicate text block opener!"));
+        text_.OpenTextBlock(false);
         InTextBlock = true;
-        ClearSpeaker();
         return TStep::Continue;
     }
     if (line == u"-:") {
@@ -100,7 +107,7 @@ TInterpreter::TStep TInterpreter::RunLine(int32_t index)
         return TStep::Continue;
     }
     if (InTextBlock)
-        return ShowText(line);
+        return WaitForReader(text_.ShowText(line));
     return RunCharacterLine(line);
 }
 
@@ -134,41 +141,37 @@ TInterpreter::TStep TInterpreter::RunCommand(const TParsedCommand& parsed)
 TInterpreter::TStep TInterpreter::RunCharacterLine(const QString& line)
 {
     const TCharacterLine speech = ParseCharacterSyntax(line);
-    speaker_ = speech.Name;
-    hasSpeaker_ = true;
+    textBox_.SetName(speech.Name);
     const qsizetype marker = speech.BodyMarker;
     if (line[marker] == u'.')
         return TStep::Continue;
     if (marker + 1 < line.size() && line[marker + 1] == u'-') {
+        // Shown like the window of a plain ":-": the block's first line
+        // must not type out into a hidden window.
+        text_.OpenTextBlock(true);
         InTextBlock = true;
         return TStep::Continue;
     }
-    return ShowText(line.mid(marker + 1));
+    return WaitForReader(text_.ShowSpeech(line.mid(marker + 1)));
 }
 
-TInterpreter::TStep TInterpreter::ShowText(const QString& text)
+TInterpreter::TStep TInterpreter::WaitForReader(const TTextBlock& shown)
 {
-    PresentText(text);
+    PresentText(shown);
     WaitState = WaitStates::Click;
     return TStep::Leave;
 }
 
-void TInterpreter::PresentText(const QString& text)
+void TInterpreter::PresentText(const TTextBlock& block)
 {
     if (OnTextShown)
-        OnTextShown(hasSpeaker_ ? speaker_ : QString(), text);
+        OnTextShown(textBox_.HasName() ? textBox_.Name() : QString(), TTextCommands::PlainText(block));
 }
 
 void TInterpreter::NotifyMarkers()
 {
     if (OnMarkersChanged)
         OnMarkersChanged();
-}
-
-void TInterpreter::ClearSpeaker()
-{
-    speaker_.clear();
-    hasSpeaker_ = false;
 }
 
 // ---------------------------------------------------------------- blocking waits
@@ -245,7 +248,7 @@ void TInterpreter::JumpToLine(int32_t line)
 void TInterpreter::ResetPresentation()
 {
     WaitState = WaitStates::Run;
-    ClearSpeaker();
+    textBox_.ResetLook();
     host_.ResetMouseCursor();
 }
 

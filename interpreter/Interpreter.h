@@ -7,7 +7,9 @@
 #include "engine/ProductGlobals.h"
 #include "interpreter/CommandCache.h"
 #include "interpreter/InterpreterHost.h"
+#include "interpreter/TextCommands.h"
 #include "render/FontUtils.h"
+#include "render/TextboxControl.h"
 
 #include <QHash>
 #include <QString>
@@ -18,7 +20,8 @@
 // Keys the reader may press; the window maps its own key codes onto these.
 enum class TReaderKey { Enter, Space, Up, Down, Other };
 
-// A text the reader is shown: the speaker (empty for narration) and the text.
+// A text the reader is shown: the speaker (empty for narration) and the
+// text's plain characters.
 using TTextShownHandler = std::function<void(const QString& speaker, const QString& text)>;
 
 // The long-lived objects the driver works on; the main window owns them.
@@ -30,6 +33,8 @@ struct TStoryParts {
     TFontManager& Fonts;
     TClock& Clock;
     TInterpreterHost& Host;
+    TTextBox& TextBox;
+    TTextCommands& Text;
 };
 
 // The interpreter driver: runs script lines until one has to wait, owns the
@@ -69,10 +74,8 @@ public:
     // A click that no screen object takes, as on the text window.
     void HandleTextWindowClick();
     void HandleKey(TReaderKey key, bool modifiers);
-    // Texts appear whole until the text window types them out, so a click
-    // never has typing to complete yet.
-    bool IsTyping() const { return false; }
-    void CompleteTyping() {}
+    bool IsTyping() const { return textBox_.IsTyping(); }
+    void CompleteTyping() { textBox_.CompleteTyping(); }
     // True while the story waits for the reader (a click, a choice, a button).
     bool WaitsForReader() const;
     // True when nothing more can run: halted, or past the last line with
@@ -92,7 +95,6 @@ public:
     // that loops without waiting cannot freeze the window.
     uint32_t StepBudgetMs = 100;
 
-    const QString& Speaker() const { return speaker_; }
     const QString& Chapter() const { return chapter_; }
     const QString& Section() const { return section_; }
 
@@ -154,10 +156,9 @@ private:
     TStep RunLine(int32_t index);
     TStep RunCommand(const TParsedCommand& parsed);
     TStep RunCharacterLine(const QString& line);
-    TStep ShowText(const QString& text);
+    TStep WaitForReader(const TTextBlock& shown);
     void BlockingWait(const std::function<bool()>& stillWaiting);
-    void ClearSpeaker();
-    void PresentText(const QString& text);
+    void PresentText(const TTextBlock& block);
     void NotifyMarkers();
 
     // conditional blocks
@@ -179,9 +180,9 @@ private:
     TFontManager& fonts_;
     TClock& clock_;
     TInterpreterHost& host_;
+    TTextBox& textBox_;
+    TTextCommands& text_;
 
-    QString speaker_;
-    bool hasSpeaker_ = false;
     QString chapter_;
     QString section_;
     TCommandCache commandCache_;

@@ -1,15 +1,21 @@
-#include "interpreter/Interpreter.h"
+#include "interpreter/References.h"
 
 #include "engine/Exceptions.h"
+#include "interpreter/Interpreter.h"
 #include "interpreter/ValueParsing.h"
 
-QString TInterpreter::ResolveReference(const QString& reference) const
+QString ResolveReference(const TKvtParser& parser, const TKvtVariables& variables, const QString& reference)
 {
     if (reference.isEmpty())
         return {};
     if (reference.startsWith(u':'))
-        return parser_.GetCallParam(reference.mid(1));
-    return variables_.GetStr(reference);
+        return parser.GetCallParam(reference.mid(1));
+    return variables.GetStr(reference);
+}
+
+QString TInterpreter::ResolveReference(const QString& reference) const
+{
+    return ::ResolveReference(parser_, variables_, reference);
 }
 
 QString TInterpreter::ExpandReferences(const QString& text) const

@@ -17,7 +17,11 @@
 // A story's objects wired as the main window wires them, on a virtual clock.
 class StoryFixture : public testing::Test {
 protected:
-    StoryFixture() : product(variables), story({parser, variables, product, commands, fonts, clock, host})
+    StoryFixture()
+        : product(variables),
+          textBox(fonts, clock),
+          text(textBox, fonts, parser, variables),
+          story({parser, variables, product, commands, fonts, clock, host, textBox, text})
     {
         RegisterCommandTable(commands, {&story});
         story.OnTextShown = [this](const QString& speaker, const QString& text) {
@@ -27,10 +31,12 @@ protected:
     void SetUp() override { savedCwd_ = QDir::currentPath(); }
     void TearDown() override { QDir::setCurrent(savedCwd_); }
 
-    // Loads the lines as a script file and opens it.
+    // Loads the lines as a script file and opens it. Texts then appear whole,
+    // so one click ends a text's wait; typing tests set a speed themselves.
     void Open(const QString& text)
     {
         story.OpenScript(dir.WriteUtf8(QStringLiteral("story.kvt"), text));
+        textBox.SetSpeed(0);
     }
 
     // One main-loop pass, with errors handled as the application does.
@@ -58,6 +64,8 @@ protected:
     TProductGlobals product;
     TCommandManager commands;
     TFontManager fonts;
+    TTextBox textBox;
+    TTextCommands text;
     TInterpreter story;
     QStringList Shown;
     QStringList Errors;
