@@ -32,6 +32,9 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
     setWindowTitle(QStringLiteral("KvtParser"));
     CreateWidgets();
     CreateActions();
+    // The area below the menu bar is the game screen, pixel for pixel, so a
+    // present never has to scale the frame. Measured once the menus exist.
+    resize(GameScreenWidth, GameScreenHeight + menuBar()->sizeHint().height());
     RegisterCommandTable(commands_, {&story_});
     ApplyStartupSettings();
     story_.ResetAll();
@@ -64,8 +67,6 @@ void TForm_Main::CreateWidgets()
 
     splitter->setStretchFactor(0, 3);
     setCentralWidget(splitter);
-    // The area below the menu bar is the game screen, pixel for pixel.
-    resize(GameScreenWidth, GameScreenHeight + menuBar()->sizeHint().height());
 }
 
 void TForm_Main::CreateActions()

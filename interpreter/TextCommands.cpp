@@ -46,10 +46,23 @@ private:
             Reference();
         else if (c == u'\\')
             Special(next);
-        else {
-            pending_ += c;
-            ++i_;
-        }
+        else
+            TakeOrdinary();
+    }
+
+    // Ordinary characters up to the next one that may start markup, at once.
+    void TakeOrdinary()
+    {
+        qsizetype end = i_ + 1;
+        while (end < text_.size() && !MayStartMarkup(text_[end]))
+            ++end;
+        pending_ += QStringView(text_).mid(i_, end - i_);
+        i_ = end;
+    }
+
+    static bool MayStartMarkup(QChar c)
+    {
+        return c == u'*' || c == u'~' || c == u'-' || c == u'_' || c == u'%' || c == u'\\';
     }
 
     void ToggleStyle(uint8_t flag, int length)

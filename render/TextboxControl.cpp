@@ -51,7 +51,7 @@ TTextScroller::TTextScroller(const TClock& clock) : clock_(clock), lastTick_(clo
 void TTextScroller::SetChunks(const TTextBlock& block)
 {
     chunks_ = block;
-    runs_.assign(size_t(chunks_.size()), TRunLayout{});
+    runs_.clear();  // measured at the first paint: a skipped text costs nothing
     total_ = 0;
     for (const TStringChunk& chunk : chunks_)
         total_ += int32_t(chunk.Text.size());
@@ -99,6 +99,8 @@ bool TTextScroller::Update(uint32_t /*elapsed*/)
 
 TTextScroller::TRunLayout& TTextScroller::RunLayout(int run)
 {
+    if (runs_.size() != size_t(chunks_.size()))
+        runs_.assign(size_t(chunks_.size()), TRunLayout{});
     TRunLayout& layout = runs_[size_t(run)];
     if (layout.measured)
         return layout;
@@ -146,7 +148,6 @@ private:
         const int points = FontPoints(chunk.Font.size);
         run_ = {&chunk, &layout, ColorToD3D(chunk.Font.color), points / 2, points / 4};
         lineStart_ = -1;
-        pendingSpace_ = false;
         LayWords();
         DrawRunLines();
         if (!full_ && consumed_ <= owner_.position_ && chunk.LineBreak)
@@ -177,8 +178,8 @@ private:
         }
         // Trailing spaces count too; a run is done when its text or the
         // revealed part ends.
-        for (; i < text.size() && consumed_ <= position; ++i)
-            ++consumed_;
+        for (; i < text.size() && consumed_ <= position; ++i, ++consumed_)
+            pendingSpace_ = true;
         result_ = consumed_ <= position;
     }
 
@@ -247,6 +248,7 @@ private:
         x_ = rect_.left;
         y_ += lineHeight_;
         atLineStart_ = true;
+        pendingSpace_ = false;
         lineHeight_ = 0;
     }
 
@@ -270,6 +272,8 @@ private:
     bool result_ = false;
     bool full_ = false;
     int lineStart_ = -1;
+    // Carried from one run into the next: "I **really** hate" keeps the
+    // blanks between its runs.
     bool pendingSpace_ = false;
     int measuredTop_ = 0;
     int measuredBottom_ = 0;
@@ -300,7 +304,7 @@ void TTextScroller::DrawLine(TDxSprite& sprite, int x1, uint32_t color, int y, i
 
 void TTextScroller::DeviceLost()
 {
-    runs_.assign(size_t(chunks_.size()), TRunLayout{});
+    runs_.clear();
     lineTexture_.reset();
 }
 

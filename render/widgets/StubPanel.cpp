@@ -51,5 +51,7 @@ void TStubPanel::paintEvent(QPaintEvent* event)
             painter.fillRect(bar, Qt::black);
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // The frame is opaque: copying it is much cheaper than blending it.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(target, frame_);
 }

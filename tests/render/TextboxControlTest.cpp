@@ -76,6 +76,7 @@ TEST_F(TextScrollerTest, SpacesMakeOneHalfSizeGapAndPositionShowsOneMoreCharacte
     const int left = 100;
     EXPECT_EQ(DrawAt({Chunk(QStringLiteral("ab   cd"))}, 7).x, left + Width("ab") + 8 + Width("cd"));
     EXPECT_EQ(scroller.Position(), 8);  // laid out whole: typing ends
+    EXPECT_EQ(DrawAt({Chunk(QStringLiteral("ab ")), Chunk(QStringLiteral("cd"))}, 7).x, left + Width("ab") + 8 + Width("cd"));
     EXPECT_EQ(DrawAt({Chunk(QStringLiteral("abcdef"))}, 3).x, left + Width("abcd"));
     EXPECT_EQ(DrawAt({Chunk(QStringLiteral("abcdef"))}, 5).x, left + Width("abcdef"));
     EXPECT_EQ(scroller.Position(), 5);  // all six shown, still typing
