@@ -232,3 +232,30 @@ TEST_F(HeadlessRun, ScrambledScriptsUseTheLowByteOfTheSetting)
     EXPECT_TRUE(run.Err.contains(QStringLiteral("Scrambling @ 44")));
     EXPECT_TRUE(run.Err.contains(QStringLiteral("Invalid boolean option: DisplayFps=maybe. Assuming default (False).")));
 }
+
+TEST_F(HeadlessRun, TextWindowTypesTheSpeakersStyledTextUnderTheName)
+{
+    const QString script = Script("Anna: \\c:Red:**Typed out one letter at a time**\n");
+    auto shotAfter = [&](const char* wait) {
+        const QString shot = dir_.File(QStringLiteral("shot.png"));
+        RunPlayer({"--fixed-step", "16", "--input", wait, "--screenshot", shot, script});
+        return QImage(shot);
+    };
+    // Pixels of the text window's lower part in the run colour, and of the
+    // name row in the name colour.
+    auto count = [](const QImage& image, int top, int bottom, QRgb wanted) {
+        int found = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 30; x < 990; ++x)
+                found += image.pixel(x, y) == wanted;
+        return found;
+    };
+    const QImage typing = shotAfter("wait 60");
+    const QImage typed = shotAfter("wait 1000");
+    const int redTyping = count(typing, 630, 740, qRgb(255, 0, 0));
+    const int redTyped = count(typed, 630, 740, qRgb(255, 0, 0));
+    EXPECT_GT(redTyping, 20);
+    EXPECT_GT(redTyped, 2 * redTyping);
+    EXPECT_GT(count(typed, 600, 630, qRgb(255, 255, 255)), 20);
+    EXPECT_EQ(count(typed, 0, 500, qRgb(255, 0, 0)), 0);
+}

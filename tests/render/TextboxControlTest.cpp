@@ -1,6 +1,7 @@
 #include "render/TextboxControl.h"
 
 #include "RenderTestUtils.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -150,4 +151,80 @@ TEST(TextBoxTest, ResetLookRestoresTheWindowAndClickCompletesTyping)
     EXPECT_TRUE(box.IsTyping());
     box.CompleteTyping();
     EXPECT_FALSE(box.IsTyping());
+}
+
+namespace {
+
+class TextBoxDrawTest : public testing::Test {
+protected:
+    TextBoxDrawTest()
+    {
+        fonts.SetDevice(device);
+        box.SetDevice(device);
+        box.DeviceReset();
+        box.ResetLook();
+        box.SetBoxAlpha(0);
+        box.SetSpeed(0);
+    }
+
+    // The bounding box of the pixels of one colour.
+    QRect Find(QRgb color)
+    {
+        QRect found;
+        for (int y = 0; y < 768; ++y)
+            for (int x = 0; x < 1024; ++x)
+                if (BackPixel(*device, x, y) == color)
+                    found |= QRect(x, y, 1, 1);
+        return found;
+    }
+
+    QRect Paint()
+    {
+        device->BackBuffer().fill(Qt::black);
+        TDxSprite sprite(device);
+        sprite.Begin(0);
+        box.Draw(sprite);
+        sprite.End();
+        return Find(qRgb(255, 0, 0));
+    }
+
+    TVirtualClock clock;
+    std::shared_ptr<TDxDevice> device = MakeTestDevice();
+    TFontManager fonts;
+    TTextBox box{fonts, clock};
+};
+
+} // namespace
+
+TEST_F(TextBoxDrawTest, EmptyAutomaticNameStillMovesTheTextBelowANameLine)
+{
+    box.SetText({Chunk(QStringLiteral("I"), 0, 0x0000FF)});
+    const QRect narration = Paint();
+    box.SetName(QString());
+    const QRect named = Paint();
+    const int nameLine = fonts.GetFont(QStringLiteral("Lucida Sans Unicode"), 16, 0)->Metrics().height();
+    EXPECT_EQ(named.topLeft() - narration.topLeft(), QPoint(5, nameLine + 10));
+}
+
+TEST_F(TextBoxDrawTest, CursorFollowsTheTextOrStartsTheNextLine)
+{
+    TTempDir dir;
+    QImage green(10, 10, QImage::Format_ARGB32);
+    green.fill(qRgb(0, 255, 0));
+    const QString file = dir.File(QStringLiteral("cursor.png"));
+    green.save(file);
+    box.CursorPicture().LoadFromFile(file);
+    box.SetText({Chunk(QStringLiteral("ab"), 0, 0x0000FF)});
+    const QRect text = Paint();
+    const QRect cursor = Find(qRgb(0, 255, 0));
+    EXPECT_GE(cursor.left(), text.right());
+    EXPECT_LT(cursor.top(), text.bottom());
+
+    // The text still fits, the cursor after it no longer does.
+    const int advance = fonts.GetFont(QStringLiteral("Arial"), 16, 0)->Metrics().horizontalAdvance(QStringLiteral("ab"));
+    box.SetMargins(20, 20, 1014 - (30 + advance + 5), 20);
+    Paint();
+    const QRect wrapped = Find(qRgb(0, 255, 0));
+    EXPECT_EQ(wrapped.left(), 30);
+    EXPECT_GT(wrapped.top(), text.bottom());
 }
