@@ -17,9 +17,9 @@ constexpr TColorValue HeadingColor = 0x00FFFF;
 // state closes it, stamping the state that was in effect for its text.
 class TMarkupScanner {
 public:
-    TMarkupScanner(const QString& text, const TFontInfo& base, const TFontManager& fonts,
-                   const std::function<QString(const QString&)>& resolve)
-        : text_(text), base_(base), state_(base), fonts_(fonts), resolve_(resolve) {}
+    TMarkupScanner(const QString& text, const TFontInfo& base, const TFontManager& fonts, const TKvtParser& parser,
+                   const TKvtVariables& variables)
+        : text_(text), base_(base), state_(base), fonts_(fonts), parser_(parser), variables_(variables) {}
 
     TTextBlock Scan()
     {
@@ -79,7 +79,7 @@ private:
             throw Exception(QStringLiteral("Unterminated variable reference!"));
         Flush();
         // The value is text, never markup.
-        Append(resolve_(text_.mid(i_ + 1, close - i_ - 1)));
+        Append(ResolveReference(parser_, variables_, text_.mid(i_ + 1, close - i_ - 1)));
         i_ = close + 1;
     }
 
@@ -209,7 +209,8 @@ private:
     const TFontInfo base_;
     TFontInfo state_;
     const TFontManager& fonts_;
-    const std::function<QString(const QString&)>& resolve_;
+    const TKvtParser& parser_;
+    const TKvtVariables& variables_;
     TTextBlock block_;
     QString pending_;
     bool open_ = false;
@@ -226,10 +227,7 @@ TTextCommands::TTextCommands(TTextBox& textBox, const TFontManager& fonts, const
 
 TTextBlock TTextCommands::BuildTextBlock(const QString& text, const TFontInfo& base) const
 {
-    const std::function<QString(const QString&)> resolve = [this](const QString& name) {
-        return ResolveReference(parser_, variables_, name);
-    };
-    return TMarkupScanner(text, base, fonts_, resolve).Scan();
+    return TMarkupScanner(text, base, fonts_, parser_, variables_).Scan();
 }
 
 void TTextCommands::OpenTextBlock(bool keepSpeaker)
