@@ -21,15 +21,18 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
     : game_(game),
       clock_(clock),
       product_(variables_, [this](const QString& message) { Log(message); }),
+      sound_(clock_, [this](const QString& message) { Log(message); }),
       fonts_([this](const QString& message) { Log(QStringLiteral("Font manager: ") + message); }),
       render_(std::make_unique<TRenderDevice>(fonts_, clock_, MakeRenderCallbacks())),
-      story_({parser_, variables_, product_, commands_, fonts_, clock_, *this})
+      missingFiles_([this](const QString& message) { Log(message); }),
+      story_({parser_, variables_, product_, commands_, sound_, fonts_, clock_, *this}),
+      audio_(sound_, parser_, missingFiles_, story_, [this](const QString& message) { Log(message); })
 {
     variables_.OnLog = [this](const QString& message) { Log(message); };
     setWindowTitle(QStringLiteral("KvtParser"));
     CreateWidgets();
     CreateActions();
-    RegisterCommandTable(commands_, {&story_});
+    RegisterCommandTable(commands_, {&story_, &audio_});
     ApplyStartupSettings();
     story_.ResetAll();
 }

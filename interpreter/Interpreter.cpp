@@ -1,5 +1,6 @@
 #include "interpreter/Interpreter.h"
 
+#include "audio/SoundPlayer.h"
 #include "engine/Exceptions.h"
 #include "interpreter/CharacterLines.h"
 
@@ -38,6 +39,7 @@ TInterpreter::TInterpreter(const TStoryParts& parts)
       variables_(parts.Variables),
       product_(parts.Product),
       commands_(parts.Commands),
+      sound_(parts.Sound),
       fonts_(parts.Fonts),
       clock_(parts.Clock),
       host_(parts.Host),
@@ -50,6 +52,7 @@ TInterpreter::TInterpreter(const TStoryParts& parts)
 void TInterpreter::AdvanceFrame()
 {
     const uint32_t now = clock_.TickCount();
+    sound_.Update();  // fades first: a line may start new music this frame
     ExecuteUntilWait();
     LastFrameTick = now;
 }
@@ -213,9 +216,15 @@ void TInterpreter::WaitInterval()
 
 void TInterpreter::WaitSoundEnd()
 {
-    BlockingWait([this] { return SoundEffectPlaying && SoundEffectPlaying(); });
-    if (StopSoundAfterWait && StopSoundEffect)
-        StopSoundEffect();
+    BlockingWait([this] { return sound_.IsSoundPlaying(); });
+    if (StopSoundAfterWait)
+        sound_.StopSound();
+}
+
+void TInterpreter::SetSoundWait(uint32_t ms, bool stopSoundAfterWait)
+{
+    WaitRemaining = ms;
+    StopSoundAfterWait = stopSoundAfterWait;
 }
 
 // ---------------------------------------------------------------- jumps
@@ -246,6 +255,8 @@ void TInterpreter::ResetPresentation()
 {
     WaitState = WaitStates::Run;
     ClearSpeaker();
+    sound_.PlayMusic(QString(), 0, 0);
+    sound_.PlayBgSound(QString(), false, 0);
     host_.ResetMouseCursor();
 }
 
