@@ -24,7 +24,7 @@ constexpr int LoadFailed = 11;
 
 constexpr int MixRate = 44100;
 constexpr int SoftwareChannels = 32;
-constexpr int MixBufferFrames = 2048;
+constexpr int MixBufferFrames = 1024;  // 23 ms: short enough that closing the device is quick too
 
 int ToMixerVolume(int volume)
 {
