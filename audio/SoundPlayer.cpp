@@ -101,15 +101,12 @@ SDL_RWops* OpenCancelable(const QByteArray& path, const std::atomic<bool>& cance
     return rw;
 }
 
-// True when a music decoder accepts the file's header: cheap even for a long
-// piece, so the command that names a broken file fails by itself.
-bool MusicHeaderReadable(const QByteArray& path)
+// The music decoder's view of the file's header, or none when it refuses
+// it: cheap even for a long piece, so the command that names a broken file
+// fails by itself.
+Mix_Music* ReadMusicHeader(const QByteArray& path)
 {
-    Mix_Music* music = Mix_LoadMUS_RW(SDL_RWFromFile(path.constData(), "rb"), 1);
-    if (music == nullptr)
-        return false;
-    Mix_FreeMusic(music);
-    return true;
+    return Mix_LoadMUS_RW(SDL_RWFromFile(path.constData(), "rb"), 1);
 }
 
 bool OpenAudioDevice()
@@ -150,39 +147,51 @@ private:
 };
 
 // A music piece decodes on a worker thread, so starting a long piece costs
-// the frame only the look at its header; it starts sounding on its channel
-// at the first update after the decode is done. Stopping it ends a decode
-// still running within one read.
+// the frame only the look at its header. While a compressed piece decodes,
+// SDL_mixer holds its mixer lock, and every mixer call that takes the lock
+// would wait for the decode: the main thread therefore starts and frees
+// decoded pieces only while no decode runs (see TSoundPlayer::Update), and
+// silences a piece it stops through the chunk's own volume, which takes no
+// lock. Stopping a piece ends a decode still running within one read.
 class TMusicStream {
 public:
-    explicit TMusicStream(QByteArray path) : path_(std::move(path))
-    {
-        worker_ = std::thread([this] { Decode(); });
-    }
+    TMusicStream(QByteArray path, Mix_Music* header, std::atomic<int>& decodesRunning)
+        : path_(std::move(path)), header_(header), decodesRunning_(decodesRunning) {}
 
+    // Waits for the decode, which a stopped piece has already cancelled.
     ~TMusicStream()
     {
         cancel_ = true;
-        worker_.join();
-        Mix_FreeChunk(decoded_);  // halts the channel when it plays
+        if (worker_.joinable())
+            worker_.join();
+        Mix_FreeChunk(decoded_);  // halts the channel when it still plays it
+        Mix_FreeMusic(header_);  // takes the mixer lock too
     }
 
     TMusicStream(const TMusicStream&) = delete;
     TMusicStream& operator=(const TMusicStream&) = delete;
 
-    void PlayOn(int channel)
+    void StartDecoding(int channel)
     {
         channel_ = channel;
-        StartWhenDecoded();
+        ++decodesRunning_;
+        worker_ = std::thread([this] { Decode(); });
     }
 
     void StartWhenDecoded()
     {
-        if (started_ || channel_ < 0 || !finished_.load(std::memory_order_acquire))
+        if (started_ || cancel_ || !finished_.load(std::memory_order_acquire))
             return;
         started_ = true;
         if (decoded_ != nullptr)
             Mix_PlayChannel(channel_, decoded_, -1);
+    }
+
+    void Silence()
+    {
+        cancel_ = true;
+        if (finished_.load(std::memory_order_acquire) && decoded_ != nullptr)
+            Mix_VolumeChunk(decoded_, 0);
     }
 
 private:
@@ -191,14 +200,17 @@ private:
         SDL_RWops* file = OpenCancelable(path_, cancel_);
         decoded_ = file != nullptr ? Mix_LoadWAV_RW(file, 1) : nullptr;
         finished_.store(true, std::memory_order_release);
+        --decodesRunning_;
     }
 
     QByteArray path_;
+    Mix_Music* header_;
+    int channel_ = -1;
+    std::atomic<int>& decodesRunning_;
     std::atomic<bool> cancel_{false};
     std::atomic<bool> finished_{false};
     Mix_Chunk* decoded_ = nullptr;  // written by the worker before `finished_`
     std::thread worker_;
-    int channel_ = -1;
     bool started_ = false;
 };
 
@@ -223,8 +235,9 @@ TSoundPlayer::TSoundPlayer(TClock& clock, TLog log) : clock_(clock), log_(std::m
 TSoundPlayer::~TSoundPlayer()
 {
     // Everything that holds mixer data goes before the mixer does.
-    Music.reset();
-    FadingMusic.reset();
+    Retire(std::move(Music));
+    Retire(std::move(FadingMusic));
+    retired_.clear();
     BgSoundSample.reset();
     EffectSample.reset();
     Mix_CloseAudio();
@@ -236,11 +249,26 @@ std::unique_ptr<TMusicStream> TSoundPlayer::OpenStream(const QString& file)
 {
     const QByteArray path = file.toUtf8();
     lastError_ = CheckAudioFile(path);
-    if (lastError_ == 0 && !MusicHeaderReadable(path))
-        lastError_ = Codes::LoadFailed;
     if (lastError_ != 0)
         return nullptr;
-    return std::make_unique<TMusicStream>(path);
+    Mix_Music* header = ReadMusicHeader(path);
+    if (header == nullptr) {
+        lastError_ = Codes::LoadFailed;
+        return nullptr;
+    }
+    return std::make_unique<TMusicStream>(path, header, decodesRunning_);
+}
+
+void TSoundPlayer::Retire(std::unique_ptr<TMusicStream> stream)
+{
+    if (!stream)
+        return;
+    stream->Silence();
+    retired_.push_back(std::move(stream));
+    // Freed at once when that cannot wait, so at most the two pieces of a
+    // cross-fade stay decoded.
+    if (decodesRunning_ == 0)
+        retired_.clear();
 }
 
 std::unique_ptr<TSample> TSoundPlayer::LoadSample(const QString& file)
@@ -265,7 +293,7 @@ void TSoundPlayer::PlayMusic(const QString& file, int volume, uint32_t fadeMs)
         if (!opened)
             RaiseLastFmodError(QStringLiteral("Cannot load \"") + file + QStringLiteral("\"."));
     }
-    FadingMusic.reset();
+    Retire(std::move(FadingMusic));
     if (Music && fadeMs > 0) {
         // The old piece keeps sounding on its channel, which now fades.
         FadingMusic = std::move(Music);
@@ -273,16 +301,15 @@ void TSoundPlayer::PlayMusic(const QString& file, int volume, uint32_t fadeMs)
         std::swap(MusicChannel, FadingChannel);
         FadeOutRemaining = fadeMs;
     }
-    Music.reset();
+    Retire(std::move(Music));
     if (!opened)
         return;
     MusicTargetVolume = uint8_t(std::clamp(volume, 0, 255));
     MusicFadeRemaining = fadeMs;
     MusicVolume = fadeMs > 0 ? 0.0f : float(MusicTargetVolume);
     Music = std::move(opened);
-    // The channel is quiet before the piece starts, not a moment after.
     SetChannelVolume(MusicChannel, int(MusicVolume));
-    Music->PlayOn(MusicChannel);
+    Music->StartDecoding(MusicChannel);
 }
 
 void TSoundPlayer::SetMusicVolume(int volume, uint32_t timeMs)
@@ -298,15 +325,23 @@ void TSoundPlayer::Update()
 {
     const uint32_t now = clock_.TickCount();
     const uint32_t elapsed = LastTick == 0 ? 0 : now - LastTick;
-    if (Music) {
-        Music->StartWhenDecoded();
+    if (decodesRunning_ == 0)
+        StartAndFreeDecodedMusic();
+    if (Music)
         UpdateMusicFade(elapsed);
-    }
-    if (FadingMusic) {
-        FadingMusic->StartWhenDecoded();
+    if (FadingMusic)
         UpdateFadeOut(elapsed);
-    }
     LastTick = now;
+}
+
+// Only while no decode holds the mixer lock: then neither call waits.
+void TSoundPlayer::StartAndFreeDecodedMusic()
+{
+    retired_.clear();
+    if (Music)
+        Music->StartWhenDecoded();
+    if (FadingMusic)
+        FadingMusic->StartWhenDecoded();
 }
 
 // Each step moves the volume the fraction elapsed / remaining of the way to
@@ -330,7 +365,7 @@ void TSoundPlayer::UpdateFadeOut(uint32_t elapsed)
         SetChannelVolume(FadingChannel, int(FadingVolume));
     } else {
         FadingVolume = 0;
-        FadingMusic.reset();
+        Retire(std::move(FadingMusic));
     }
     FadeOutRemaining = elapsed < FadeOutRemaining ? FadeOutRemaining - elapsed : 0;
 }

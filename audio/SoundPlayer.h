@@ -4,9 +4,11 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 // A music piece being decoded and played on one mixer channel, and a decoded
 // sample; both live in the mixer layer.
@@ -71,6 +73,9 @@ public:
 
 private:
     std::unique_ptr<TMusicStream> OpenStream(const QString& file);
+    // Silences a stopped piece at once; it is freed once no decode runs.
+    void Retire(std::unique_ptr<TMusicStream> stream);
+    void StartAndFreeDecodedMusic();
     std::unique_ptr<TSample> LoadSample(const QString& file);
     void PlaySample(std::unique_ptr<TSample>& slot, int channel, const QString& file, bool loop, int volume);
     void UpdateMusicFade(uint32_t elapsed);
@@ -78,6 +83,8 @@ private:
 
     TClock& clock_;
     TLog log_;
+    std::atomic<int> decodesRunning_{0};
+    std::vector<std::unique_ptr<TMusicStream>> retired_;
     // The code of the last failed mixer call, in the error-code table's terms.
     int lastError_ = 0;
     uint32_t effectStartTick_ = 0;
