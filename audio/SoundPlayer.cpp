@@ -9,7 +9,6 @@
 #include <array>
 #include <atomic>
 #include <cstring>
-#include <thread>
 
 namespace {
 
@@ -162,8 +161,7 @@ public:
     ~TMusicStream()
     {
         cancel_ = true;
-        if (worker_.joinable())
-            worker_.join();
+        SDL_WaitThread(worker_, nullptr);
         Mix_FreeChunk(decoded_);  // halts the channel when it still plays it
         Mix_FreeMusic(header_);  // takes the mixer lock too
     }
@@ -175,7 +173,15 @@ public:
     {
         channel_ = channel;
         ++decodesRunning_;
-        worker_ = std::thread([this] { Decode(); });
+        // An SDL thread, so SDL frees what it keeps per thread when it ends.
+        worker_ = SDL_CreateThread(
+            [](void* stream) {
+                static_cast<TMusicStream*>(stream)->Decode();
+                return 0;
+            },
+            "music decode", this);
+        if (worker_ == nullptr)
+            Decode();
     }
 
     void StartWhenDecoded()
@@ -210,7 +216,7 @@ private:
     std::atomic<bool> cancel_{false};
     std::atomic<bool> finished_{false};
     Mix_Chunk* decoded_ = nullptr;  // written by the worker before `finished_`
-    std::thread worker_;
+    SDL_Thread* worker_ = nullptr;
     bool started_ = false;
 };
 
