@@ -94,6 +94,16 @@ void TAudioCommands::Log(const QString& message) const
         log_(message);
 }
 
+// The file's path, or empty once a missing file has been reported.
+QString TAudioCommands::FindAsset(const QString& folder, const QString& file, const QStringList& extensions,
+                                  const QString& kind) const
+{
+    const QString path = FindFileWithExtension(folder + file, extensions);
+    if (path.isEmpty())
+        missing_.ReportMissingFile(kind, file);
+    return path;
+}
+
 CommandResult TAudioCommands::CmdBgMusic(const TCmdData& cmd)
 {
     RequireParam(cmd, QStringLiteral("file"));
@@ -104,10 +114,8 @@ CommandResult TAudioCommands::CmdBgMusic(const TCmdData& cmd)
         return WaitStates::Run;
     }
     const int volume = ParseOptionalVolume(cmd, DefaultMusicVolume);
-    const QString path = FindFileWithExtension(parser_.MusicFolder() + file, MusicExtensions);
-    if (path.isEmpty())
-        missing_.ReportMissingFile(QStringLiteral("BgMusic"), file);
-    else
+    const QString path = FindAsset(parser_.MusicFolder(), file, MusicExtensions, QStringLiteral("BgMusic"));
+    if (!path.isEmpty())
         sound_.PlayMusic(path, volume, fade);
     return WaitStates::Run;
 }
@@ -131,10 +139,8 @@ CommandResult TAudioCommands::CmdBgSound(const TCmdData& cmd)
     const bool once = ParseEffectKeyword(cmd, u"once");
     const int volume = ParseOptionalVolume(cmd, DefaultBgSoundVolume);
     Log(PlayingLine(QStringLiteral("bgsound"), file, volume));
-    const QString path = FindFileWithExtension(parser_.SoundFolder() + file, SoundExtensions);
-    if (path.isEmpty())
-        missing_.ReportMissingFile(QStringLiteral("BgSound"), file);
-    else
+    const QString path = FindAsset(parser_.SoundFolder(), file, SoundExtensions, QStringLiteral("BgSound"));
+    if (!path.isEmpty())
         sound_.PlayBgSound(path, once, volume);
     return WaitStates::Run;
 }
@@ -153,11 +159,9 @@ CommandResult TAudioCommands::CmdSound(const TCmdData& cmd)
     const uint32_t wait = ParseEffectWait(cmd);
     const QString& file = cmd.Params[0];
     Log(PlayingLine(QStringLiteral("sound"), file, volume));
-    const QString path = FindFileWithExtension(parser_.SoundFolder() + file, SoundExtensions);
-    if (path.isEmpty()) {
-        missing_.ReportMissingFile(QStringLiteral("Sound"), file);
+    const QString path = FindAsset(parser_.SoundFolder(), file, SoundExtensions, QStringLiteral("Sound"));
+    if (path.isEmpty())
         return WaitStates::Run;
-    }
     sound_.PlaySound(path, volume);
     waits_.SetSoundWait(wait, cut);
     return WaitStates::SoundEnd;

@@ -3,6 +3,7 @@
 #include "engine/CommandHandlers.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -28,6 +29,8 @@ public:
 
 private:
     void Log(const QString& message) const;
+    QString FindAsset(const QString& folder, const QString& file, const QStringList& extensions,
+                      const QString& kind) const;
 
     TSoundPlayer& sound_;
     const TKvtParser& parser_;
