@@ -112,7 +112,10 @@ int TGame::Execute()
         options_.Headless = true;
     if (options_.Headless) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        qputenv("SDL_AUDIODRIVER", "dummy");
+        // The real mixer still runs, on the driver the environment names:
+        // "disk" records the mix to a file for checks.
+        if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))
+            qputenv("SDL_AUDIODRIVER", "dummy");
     }
 
     app_ = std::make_unique<QApplication>(argc_, argv_);

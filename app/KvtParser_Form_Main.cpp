@@ -21,11 +21,14 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
     : game_(game),
       clock_(clock),
       product_(variables_, [this](const QString& message) { Log(message); }),
+      sound_(clock_, [this](const QString& message) { Log(message); }),
       fonts_([this](const QString& message) { Log(QStringLiteral("Font manager: ") + message); }),
       textBox_(fonts_, clock_),
       text_(textBox_, fonts_, parser_, variables_),
       render_(std::make_unique<TRenderDevice>(fonts_, clock_, MakeRenderCallbacks())),
-      story_({parser_, variables_, product_, commands_, fonts_, clock_, *this, textBox_, text_})
+      missingFiles_([this](const QString& message) { Log(message); }),
+      story_({parser_, variables_, product_, commands_, sound_, fonts_, clock_, *this, textBox_, text_}),
+      audio_(sound_, parser_, missingFiles_, story_, [this](const QString& message) { Log(message); })
 {
     render_->SetLayer(TLayerSlot::TextWindow, &textBox_);
     variables_.OnLog = [this](const QString& message) { Log(message); };
@@ -35,7 +38,7 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
     // The area below the menu bar is the game screen, pixel for pixel, so a
     // present never has to scale the frame. Measured once the menus exist.
     resize(GameScreenWidth, GameScreenHeight + menuBar()->sizeHint().height());
-    RegisterCommandTable(commands_, {&story_});
+    RegisterCommandTable(commands_, {&story_, &audio_});
     ApplyStartupSettings();
     story_.ResetAll();
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "audio/SoundPlayer.h"
 #include "engine/Clock.h"
 #include "engine/CommandHandlers.h"
 #include "engine/KvtEngine.h"
+#include "interpreter/AudioCommands.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/InterpreterHost.h"
 #include "interpreter/TextCommands.h"
+#include "interpreter/MissingFiles.h"
 #include "render/FontUtils.h"
 #include "render/RenderDevice.h"
 #include "render/TextboxControl.h"
@@ -85,11 +88,14 @@ private:
     TKvtVariables variables_;
     TProductGlobals product_;
     TCommandManager commands_;
+    TSoundPlayer sound_;
     TFontManager fonts_;
     TTextBox textBox_;
     TTextCommands text_;
     std::unique_ptr<TRenderDevice> render_;
+    TMissingFileReporter missingFiles_;
     TInterpreter story_;
+    TAudioCommands audio_;
 
     bool renderOnDemandOnly_ = false;
 

@@ -3,13 +3,16 @@
 
 #include "ScriptGenerator.h"
 
+#include "audio/SoundPlayer.h"
 #include "engine/Clock.h"
 #include "engine/CommandHandlers.h"
 #include "engine/KvtEngine.h"
 #include "engine/KvtVariables.h"
 #include "engine/ProductGlobals.h"
+#include "interpreter/AudioCommands.h"
 #include "interpreter/CommandTable.h"
 #include "interpreter/Interpreter.h"
+#include "interpreter/MissingFiles.h"
 #include "render/FontUtils.h"
 #include "support/FakeHost.h"
 
@@ -22,7 +25,7 @@ namespace {
 // The story's objects wired as the main window wires them. Members are
 // declared in creation order; the interpreter needs all the others.
 struct TBenchStory {
-    TBenchStory() { RegisterCommandTable(commands, {&story}); }
+    TBenchStory() { RegisterCommandTable(commands, {&story, &audio}); }
     ~TBenchStory() { QDir::setCurrent(savedCwd); }
 
     void Open(const QString& name, const QString& text) { story.OpenScript(bench::WriteScript(dir, name, text)); }
@@ -47,10 +50,13 @@ struct TBenchStory {
     TKvtVariables variables;
     TProductGlobals product{variables};
     TCommandManager commands;
+    TSoundPlayer sound{clock, {}};
     TFontManager fonts;
     TTextBox textBox{fonts, clock};
     TTextCommands text{textBox, fonts, parser, variables};
-    TInterpreter story{{parser, variables, product, commands, fonts, clock, host, textBox, text}};
+    TMissingFileReporter missingFiles{{}};
+    TInterpreter story{{parser, variables, product, commands, sound, fonts, clock, host, textBox, text}};
+    TAudioCommands audio{sound, parser, missingFiles, story, {}};
 };
 
 // Steady state: the pass before the timed ones has split every line once.

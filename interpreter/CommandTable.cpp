@@ -1,6 +1,7 @@
 #include "interpreter/CommandTable.h"
 
 #include "engine/Exceptions.h"
+#include "interpreter/AudioCommands.h"
 #include "interpreter/Interpreter.h"
 
 namespace {
@@ -40,6 +41,11 @@ constexpr TCommandEntry kCommandTable[] = {
     {u"wait", Bind<&TInterpreter::CmdWait>},
     {u"waitclk", Bind<&TInterpreter::CmdWaitClk>},
     {u"repaint", Bind<&TInterpreter::CmdRepaint>},
+    {u"bgmusic", Bind<&TAudioCommands::CmdBgMusic>},
+    {u"bgmusicvol", Bind<&TAudioCommands::CmdBgMusicVol>},
+    {u"bgsound", Bind<&TAudioCommands::CmdBgSound>},
+    {u"bgsoundvol", Bind<&TAudioCommands::CmdBgSoundVol>},
+    {u"sound", Bind<&TAudioCommands::CmdSound>},
     {u"set", Bind<&TInterpreter::CmdSet>},
     {u"clear", Bind<&TInterpreter::CmdClear>},
     {u"inc", Bind<&TInterpreter::CmdInc>},

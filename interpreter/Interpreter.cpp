@@ -1,5 +1,6 @@
 #include "interpreter/Interpreter.h"
 
+#include "audio/SoundPlayer.h"
 #include "engine/Exceptions.h"
 #include "interpreter/CharacterLines.h"
 
@@ -38,6 +39,7 @@ TInterpreter::TInterpreter(const TStoryParts& parts)
       variables_(parts.Variables),
       product_(parts.Product),
       commands_(parts.Commands),
+      sound_(parts.Sound),
       fonts_(parts.Fonts),
       clock_(parts.Clock),
       host_(parts.Host),
@@ -53,6 +55,7 @@ void TInterpreter::AdvanceFrame()
 {
     const uint32_t now = clock_.TickCount();
     const uint32_t elapsed = LastFrameTick == 0 ? 0 : now - LastFrameTick;
+    sound_.Update();  // fades first: a line may start new music this frame
     ExecuteUntilWait();
     bool changed = false;
     changed |= textBox_.Update(elapsed);
@@ -216,9 +219,15 @@ void TInterpreter::WaitInterval()
 
 void TInterpreter::WaitSoundEnd()
 {
-    BlockingWait([this] { return SoundEffectPlaying && SoundEffectPlaying(); });
-    if (StopSoundAfterWait && StopSoundEffect)
-        StopSoundEffect();
+    BlockingWait([this] { return sound_.IsSoundPlaying(); });
+    if (StopSoundAfterWait)
+        sound_.StopSound();
+}
+
+void TInterpreter::SetSoundWait(uint32_t ms, bool stopSoundAfterWait)
+{
+    WaitRemaining = ms;
+    StopSoundAfterWait = stopSoundAfterWait;
 }
 
 // ---------------------------------------------------------------- jumps
@@ -249,6 +258,8 @@ void TInterpreter::ResetPresentation()
 {
     WaitState = WaitStates::Run;
     textBox_.ResetLook();
+    sound_.PlayMusic(QString(), 0, 0);
+    sound_.PlayBgSound(QString(), false, 0);
     host_.ResetMouseCursor();
 }
 

@@ -6,6 +6,7 @@
 #include "engine/KvtVariables.h"
 #include "engine/ProductGlobals.h"
 #include "interpreter/CommandCache.h"
+#include "interpreter/DriverWaits.h"
 #include "interpreter/InterpreterHost.h"
 #include "interpreter/TextCommands.h"
 #include "render/FontUtils.h"
@@ -16,6 +17,8 @@
 
 #include <cstdint>
 #include <functional>
+
+class TSoundPlayer;
 
 // Keys the reader may press; the window maps its own key codes onto these.
 enum class TReaderKey { Enter, Space, Up, Down, Other };
@@ -30,6 +33,7 @@ struct TStoryParts {
     TKvtVariables& Variables;
     TProductGlobals& Product;
     TCommandManager& Commands;
+    TSoundPlayer& Sound;
     TFontManager& Fonts;
     TClock& Clock;
     TInterpreterHost& Host;
@@ -40,7 +44,7 @@ struct TStoryParts {
 // The interpreter driver: runs script lines until one has to wait, owns the
 // wait state and decides what ends each wait. The command handlers are
 // members too, spread over one file per theme.
-class TInterpreter {
+class TInterpreter : public TDriverWaits {
 public:
     explicit TInterpreter(const TStoryParts& parts);
 
@@ -57,6 +61,7 @@ public:
     void ResetPresentation();
     void ResetSession();
     void ResetAll();
+    void SetSoundWait(uint32_t ms, bool stopSoundAfterWait) override;
 
     // ---- tools
     void Restart();
@@ -101,9 +106,6 @@ public:
     TTextShownHandler OnTextShown;
     // The chapter or section text changed.
     std::function<void()> OnMarkersChanged;
-    // The sound player answers these once it is wired in.
-    std::function<bool()> SoundEffectPlaying;
-    std::function<void()> StopSoundEffect;
 
     // command handlers, one group per file; public so the command table can
     // name them
@@ -177,6 +179,7 @@ private:
     TKvtVariables& variables_;
     TProductGlobals& product_;
     TCommandManager& commands_;
+    TSoundPlayer& sound_;
     TFontManager& fonts_;
     TClock& clock_;
     TInterpreterHost& host_;

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "audio/SoundPlayer.h"
 #include "engine/Clock.h"
 #include "engine/CommandHandlers.h"
 #include "engine/Exceptions.h"
 #include "engine/KvtEngine.h"
+#include "interpreter/AudioCommands.h"
 #include "interpreter/CommandTable.h"
 #include "interpreter/Interpreter.h"
+#include "interpreter/MissingFiles.h"
 #include "render/FontUtils.h"
 #include "support/FakeHost.h"
 #include "support/TempDir.h"
@@ -19,11 +22,14 @@ class StoryFixture : public testing::Test {
 protected:
     StoryFixture()
         : product(variables),
+          sound(clock, [this](const QString& message) { host.Log(message); }),
           textBox(fonts, clock),
           text(textBox, fonts, parser, variables),
-          story({parser, variables, product, commands, fonts, clock, host, textBox, text})
+          missingFiles([this](const QString& message) { host.Log(message); }),
+          story({parser, variables, product, commands, sound, fonts, clock, host, textBox, text}),
+          audio(sound, parser, missingFiles, story, [this](const QString& message) { host.Log(message); })
     {
-        RegisterCommandTable(commands, {&story});
+        RegisterCommandTable(commands, {&story, &audio});
         story.OnTextShown = [this](const QString& speaker, const QString& text) {
             Shown.append(speaker.isEmpty() ? text : speaker + ":" + text);
         };
@@ -63,10 +69,13 @@ protected:
     TKvtVariables variables;
     TProductGlobals product;
     TCommandManager commands;
+    TSoundPlayer sound;
     TFontManager fonts;
     TTextBox textBox;
     TTextCommands text;
+    TMissingFileReporter missingFiles;
     TInterpreter story;
+    TAudioCommands audio;
     QStringList Shown;
     QStringList Errors;
 

@@ -1,0 +1,33 @@
+#pragma once
+
+// The project's own sound generator: a few synthesised pieces for the demo
+// story and the benchmarks, written as Ogg Vorbis, so no recorded audio of
+// unknown origin enters the repository.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace synth {
+
+constexpr int SampleRate = 22050;
+
+// Mono samples in -1..1.
+using TSamples = std::vector<float>;
+
+// Music loops: a steady drone under a plucked pentatonic tune. The drones
+// (110 Hz and 147 Hz) fit a whole number of cycles into the loop, so the
+// loop point does not click, and are far enough apart for a test to tell
+// which piece sounds.
+TSamples HarbourTheme(double seconds);
+TSamples BoatsTheme(double seconds);
+// Ambience: soft hiss with scattered drops, bright enough to leave the
+// drones' frequencies clear.
+TSamples Rain(double seconds);
+// An effect: a ship's horn that swells and fades.
+TSamples Horn(double seconds);
+
+// Raises std::runtime_error when the file cannot be written.
+void WriteOggVorbis(const std::string& fileName, const TSamples& samples, float quality);
+
+} // namespace synth
