@@ -162,6 +162,9 @@ public:
     // Copies `source` into `target` (same size) unchanged.
     TResult UpdateSurface(const TDxSurface& source, TDxSurface& target);
 
+    // A back buffer of another size for the frames that follow; unlike a
+    // Reset it keeps every resource (the software device can afford it).
+    void ResizeBackBuffer(QSize size);
     QImage& BackBuffer() { return backBuffer_; }
     const QImage& BackBuffer() const { return backBuffer_; }
     // The picture the last successful Present showed (null before the first).
@@ -270,8 +273,9 @@ public:
     static TResult Create(const std::shared_ptr<TDxDevice>& device, const TFontDesc& desc, std::shared_ptr<TDxFont>& out);
     TDxFont(const std::shared_ptr<TDxDevice>& device, const TFontDesc& desc);
 
-    // Draws one line of text (or with CalcRect only measures it, setting
-    // rect's right and bottom). Returns the text height, 0 on failure. Draws
+    // Draws the text (or with CalcRect only measures it, setting rect's
+    // right and bottom); line breaks start new lines unless SingleLine is
+    // given. Returns the text height, 0 on failure. Draws
     // into the sprite's batch (and transform) when one is given and open,
     // otherwise straight into the device's back buffer.
     int DrawText(TDxSprite* sprite, const QString& text, TRect& rect, uint32_t format, uint32_t color);
@@ -281,6 +285,8 @@ public:
     const QFontMetrics& Metrics() const { return metrics_; }
 
 private:
+    int TextHeight(const QString& text, bool singleLine) const;
+    int Measure(const QString& text, TRect& rect, uint32_t format) const;
     void Paint(QPainter& painter, const QString& text, const TRect& rect, uint32_t format, uint32_t color) const;
 
     std::weak_ptr<TDxDevice> device_;

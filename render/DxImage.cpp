@@ -28,10 +28,51 @@ bool ReadAll(const QString& file, QByteArray& out)
     return !out.isEmpty();
 }
 
-uint32_t LittleEndian32(const QByteArray& data, int offset)
+// A little-endian field of `bytes` bytes; false when the file ends first.
+bool ReadField(const QByteArray& data, qsizetype offset, int bytes, uint32_t& out)
 {
-    const auto* p = reinterpret_cast<const uchar*>(data.constData()) + offset;
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24);
+    if (offset + bytes > data.size())
+        return false;
+    out = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        out = (out << 8) | static_cast<uchar>(data[offset + i]);
+    return true;
+}
+
+struct TBmpLayout {
+    int64_t offBits = 0;
+    int64_t width = 0;
+    int64_t height = 0;
+    int64_t bitsPerPixel = 0;
+    uint32_t compression = 0;  // 0 in the old core header, which has none
+    uint32_t imageSize = 0;
+};
+
+// The header types differ in size: the old core header holds 16-bit sizes,
+// all later ones 32-bit sizes, with compression and data size from 20 and
+// 24 header bytes on.
+bool ReadBmpLayout(const QByteArray& data, TBmpLayout& out)
+{
+    uint32_t offBits = 0, headerSize = 0, width = 0, height = 0, bpp = 0;
+    if (!ReadField(data, 10, 4, offBits) || !ReadField(data, 14, 4, headerSize))
+        return false;
+    out.offBits = offBits;
+    if (headerSize == 12) {
+        if (!ReadField(data, 18, 2, width) || !ReadField(data, 20, 2, height) || !ReadField(data, 24, 2, bpp))
+            return false;
+        out.width = width;
+        out.height = height;
+        out.bitsPerPixel = bpp;
+        return true;
+    }
+    if (headerSize < 16 || !ReadField(data, 18, 4, width) || !ReadField(data, 22, 4, height)
+        || !ReadField(data, 28, 2, bpp))
+        return false;
+    out.width = static_cast<int32_t>(width);
+    out.height = std::abs(static_cast<int64_t>(static_cast<int32_t>(height)));
+    out.bitsPerPixel = bpp;
+    return (headerSize < 20 || ReadField(data, 30, 4, out.compression))
+           && (headerSize < 24 || ReadField(data, 34, 4, out.imageSize));
 }
 
 // The decoders accept some cut-off files and fill the rest with grey or
@@ -39,17 +80,13 @@ uint32_t LittleEndian32(const QByteArray& data, int offset)
 // formats whose readers are that lenient.
 bool BmpComplete(const QByteArray& data)
 {
-    if (data.size() < 34)
+    TBmpLayout bmp;
+    if (!ReadBmpLayout(data, bmp))
         return false;
-    const int64_t offBits = LittleEndian32(data, 10);
-    const int64_t width = static_cast<int32_t>(LittleEndian32(data, 18));
-    const int64_t height = std::abs(static_cast<int32_t>(LittleEndian32(data, 22)));
-    const int64_t bpp = static_cast<uchar>(data[28]) | (static_cast<uchar>(data[29]) << 8);
-    const uint32_t compression = LittleEndian32(data, 30);
-    if (compression != 0 && compression != 3)  // run-length data: its own size field
-        return data.size() >= offBits + int64_t(LittleEndian32(data, 34));
-    const int64_t stride = ((width * bpp + 31) / 32) * 4;
-    return data.size() >= offBits + stride * height;
+    if (bmp.compression != 0 && bmp.compression != 3)  // run-length data: its own size field
+        return data.size() >= bmp.offBits + int64_t(bmp.imageSize);
+    const int64_t stride = ((bmp.width * bmp.bitsPerPixel + 31) / 32) * 4;
+    return data.size() >= bmp.offBits + stride * bmp.height;
 }
 
 bool JpegComplete(const QByteArray& data)

@@ -142,29 +142,47 @@ int TDxFont::DrawText(TDxSprite* sprite, const QString& text, TRect& rect, uint3
     const std::shared_ptr<TDxDevice> device = device_.lock();
     if (!device || DxFailed(device->TakeFault(TDxCall::DrawText)))
         return 0;
-    const QString line = QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    const int height = metrics_.height();
-    if (format & DrawTextFormat::CalcRect) {
-        const int width = metrics_.horizontalAdvance(line);
-        if (format & DrawTextFormat::Center)
-            rect.left += (rect.Width() - width) / 2;
-        rect.right = rect.left + width;
-        rect.bottom = rect.top + height;
-        return height;
-    }
+    const bool singleLine = (format & DrawTextFormat::SingleLine) != 0;
+    const QString shown = singleLine ? QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')) : text;
+    if (format & DrawTextFormat::CalcRect)
+        return Measure(shown, rect, format);
     if (QPainter* painter = sprite ? sprite->Painter() : nullptr) {
         painter->setTransform(sprite->Transform());
-        Paint(*painter, line, rect, format, color);
+        Paint(*painter, shown, rect, format, color);
     } else {
         QPainter direct(&device->BackBuffer());
-        Paint(direct, line, rect, format, color);
+        Paint(direct, shown, rect, format, color);
     }
+    return TextHeight(shown, singleLine);
+}
+
+// Without the single-line flag each line break starts a new line, and the
+// text is as wide as its widest line (the selection box sizes multi-line
+// choices this way).
+int TDxFont::TextHeight(const QString& text, bool singleLine) const
+{
+    if (singleLine)
+        return metrics_.height();
+    return metrics_.boundingRect(QRect(0, 0, 1 << 20, 1 << 20), Qt::AlignLeft | Qt::AlignTop, text).height();
+}
+
+int TDxFont::Measure(const QString& text, TRect& rect, uint32_t format) const
+{
+    const bool singleLine = (format & DrawTextFormat::SingleLine) != 0;
+    const int width = singleLine
+        ? metrics_.horizontalAdvance(text)
+        : metrics_.boundingRect(QRect(0, 0, 1 << 20, 1 << 20), Qt::AlignLeft | Qt::AlignTop, text).width();
+    const int height = TextHeight(text, singleLine);
+    if (format & DrawTextFormat::Center)
+        rect.left += (rect.Width() - width) / 2;
+    rect.right = rect.left + width;
+    rect.bottom = rect.top + height;
     return height;
 }
 
 void TDxFont::Paint(QPainter& painter, const QString& text, const TRect& rect, uint32_t format, uint32_t color) const
 {
-    int flags = Qt::TextSingleLine;
+    int flags = (format & DrawTextFormat::SingleLine) ? Qt::TextSingleLine : 0;
     flags |= (format & DrawTextFormat::Center) ? Qt::AlignHCenter
            : (format & DrawTextFormat::Right) ? Qt::AlignRight : Qt::AlignLeft;
     flags |= (format & DrawTextFormat::VCenter) ? Qt::AlignVCenter

@@ -237,6 +237,10 @@ void TTransparentBox::LoadPictureTexture(const QString& fileName)
 
 void TTransparentBox::LoadPicture(const QString& fileName)
 {
+    // A failed load has dropped the texture: the box falls back to its
+    // colour, built at the next draw, rather than drawing nothing for good.
+    pictureFile_.clear();
+    needsRebuild_ = true;
     LoadPictureTexture(fileName);
     pictureFile_ = fileName;
     needsRebuild_ = false;

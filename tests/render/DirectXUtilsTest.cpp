@@ -147,6 +147,27 @@ TEST_F(LoadTextureTest, MissingTruncatedAndNonImageFilesFailWithoutTexture)
     EXPECT_EQ(device->LiveDefaultPoolResources(), 0);
 }
 
+TEST_F(LoadTextureTest, BmpWithTheOldCoreHeaderLoadsAndACutHeaderFails)
+{
+    // 2 x 2 pixels, 24 bits, 16-bit sizes in a 12-byte header; rows padded
+    // to 8 bytes, bottom row first.
+    QByteArray core("BM", 2);
+    auto put = [&core](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            core.append(char((value >> (8 * i)) & 0xFF));
+    };
+    put(26 + 16, 4), put(0, 4), put(26, 4);
+    put(12, 4), put(2, 2), put(2, 2), put(1, 2), put(24, 2);
+    for (int row = 0; row < 2; ++row)
+        core.append(QByteArray("\x00\x00\xFF\x00\x00\xFF\x00\x00", 8));  // red, red
+    ASSERT_EQ(Load(dir.Write(QStringLiteral("core.bmp"), core)), DxResult::Ok);
+    EXPECT_EQ(texture->Level0().Pixels().pixel(1, 1), 0xFFFF0000u);
+
+    const QByteArray whole = EncodeImage(Gradient(4, 4), "bmp");
+    for (int size : {34, 36})
+        EXPECT_TRUE(DxFailed(Load(dir.Write(QStringLiteral("head.bmp"), whole.left(size))))) << size;
+}
+
 TEST_F(LoadTextureTest, PathLetterCaseAndBackslashesAreForgiven)
 {
     dir.Write(QStringLiteral("Images/Hero.PNG"), EncodeImage(Gradient(4, 4), "png"));
@@ -235,6 +256,14 @@ TEST_F(SpriteTest, FontMeasuresWithoutDrawingAndDrawsCentred)
     EXPECT_LT(measured.right, 64);
     for (int x = 0; x < 64; ++x)
         ASSERT_EQ(BackPixel(*device, x, 8), 0xFF000000u) << "measuring drew at " << x;
+    // Line breaks count unless the text is to stay on one line.
+    TRect twoLines{0, 0, 64, 64};
+    EXPECT_GE(font->DrawText(sprite.get(), QStringLiteral("ii\nii"), twoLines, DrawTextFormat::CalcRect, 0xFFFFFFFFu),
+              2 * height);
+    EXPECT_EQ(twoLines.right, measured.right);
+    TRect oneLine{0, 0, 64, 64};
+    EXPECT_EQ(font->DrawText(sprite.get(), QStringLiteral("ii\nii"), oneLine,
+                             DrawTextFormat::CalcRect | DrawTextFormat::SingleLine, 0xFFFFFFFFu), height);
 
     sprite->Begin(0);
     TRect box{0, 0, 64, 64};

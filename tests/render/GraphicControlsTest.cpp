@@ -265,6 +265,17 @@ TEST_F(BoxTest, PictureIsStretchedOverBoxAndColourSwitchesBack)
     EXPECT_EQ(BackPixel(*device, 3, 10), 0xFF000000u);
 }
 
+TEST_F(BoxTest, PictureThatFailsToLoadLeavesTheColourBox)
+{
+    TTransparentBox box(16, 16, 2);
+    box.SetDevice(device);
+    box.SetAlpha(255);
+    Draw(box, 0, 0);
+    EXPECT_THROW(box.LoadPicture(dir.File(QStringLiteral("absent.png"))), ED3DError);
+    Draw(box, 0, 0);
+    EXPECT_EQ(BackPixel(*device, 8, 8), 0xFFFFFFFFu);
+}
+
 TEST_F(BoxTest, DeviceLossReleasesAndRebuildsTexture)
 {
     TTransparentBox box(16, 16, 2);
