@@ -8,23 +8,27 @@
 #include <QFontDatabase>
 
 #include <cstdlib>
+#include <initializer_list>
+#include <iterator>
 
 namespace {
 
 struct TSubstitute {
     const char* face;
-    const char* family;
+    std::initializer_list<const char*> families;  // best first
 };
 
 // Faces scripts written for the other platform name all the time; each is
-// drawn with the installed family that looks closest.
-constexpr TSubstitute CommonFaces[] = {
-    {"Lucida Sans Unicode", "DejaVu Sans"},
-    {"Arial", "DejaVu Sans"},
-    {"Tahoma", "DejaVu Sans"},
-    {"Verdana", "DejaVu Sans"},
-    {"Courier New", "DejaVu Sans Mono"},
-    {"Times New Roman", "DejaVu Serif"},
+// drawn with the closest installed family. The metric-compatible faces come
+// first: text laid out for the original keeps its line breaks only with the
+// same advance widths (DejaVu is 15 to 26 % wider); DejaVu is the fallback.
+const TSubstitute CommonFaces[] = {
+    {"Lucida Sans Unicode", {"DejaVu Sans"}},
+    {"Arial", {"Liberation Sans", "Arimo", "DejaVu Sans"}},
+    {"Tahoma", {"DejaVu Sans"}},
+    {"Verdana", {"DejaVu Sans"}},
+    {"Courier New", {"Liberation Mono", "Cousine", "DejaVu Sans Mono"}},
+    {"Times New Roman", {"Liberation Serif", "Tinos", "DejaVu Serif"}},
 };
 
 QString InstalledFamily(const QString& name)
@@ -122,8 +126,12 @@ QString TFontManager::DrawnFamily(const QString& name)
 {
     if (const QString installed = InstalledFamily(name); !installed.isEmpty())
         return installed;
-    if (const TSubstitute* common = CommonFace(name))
-        return QLatin1String(common->family);
+    if (const TSubstitute* common = CommonFace(name)) {
+        for (const char* family : common->families)
+            if (const QString installed = InstalledFamily(QLatin1String(family)); !installed.isEmpty())
+                return installed;
+        return QLatin1String(*std::prev(common->families.end()));
+    }
     return name;
 }
 

@@ -92,9 +92,17 @@ TEST_F(FontManagerTest, FontExistsForInstalledAndCommonFacesOnly)
         EXPECT_TRUE(fonts.FontExists(QLatin1String(face))) << face;
     EXPECT_FALSE(fonts.FontExists(QStringLiteral("No Such Face 123")));
     EXPECT_FALSE(fonts.FontExists(QString()));
-    EXPECT_EQ(TFontManager::DrawnFamily(QStringLiteral("Courier New")),
-              QFontDatabase::families().contains(QStringLiteral("Courier New")) ? QStringLiteral("Courier New")
-                                                                               : QStringLiteral("DejaVu Sans Mono"));
+}
+
+TEST_F(FontManagerTest, CommonFacesPreferTheirMetricCompatibleSubstitutes)
+{
+    const QStringList installed = QFontDatabase::families();
+    if (!installed.contains(QStringLiteral("Liberation Sans")) || installed.contains(QStringLiteral("Arial")))
+        GTEST_SKIP() << "the Liberation fonts are missing, or the originals are installed";
+    EXPECT_EQ(TFontManager::DrawnFamily(QStringLiteral("arial")), QStringLiteral("Liberation Sans"));
+    EXPECT_EQ(TFontManager::DrawnFamily(QStringLiteral("Times New Roman")), QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(TFontManager::DrawnFamily(QStringLiteral("Courier New")), QStringLiteral("Liberation Mono"));
+    EXPECT_EQ(TFontManager::DrawnFamily(QStringLiteral("Tahoma")), QStringLiteral("DejaVu Sans"));
 }
 
 TEST_F(FontManagerTest, LoadFontsLogsBrokenFileAndRegistersTheOthers)
