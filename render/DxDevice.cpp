@@ -128,6 +128,14 @@ TResult TDxDevice::Reset(const TPresentParams& params)
     return DxResult::Ok;
 }
 
+void TDxDevice::ResizeBackBuffer(QSize size)
+{
+    params_.backBufferWidth = size.width();
+    params_.backBufferHeight = size.height();
+    if (backBuffer_.size() != size)
+        backBuffer_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+}
+
 TResult TDxDevice::Clear(uint32_t argb)
 {
     if (const TResult fault = TakeFault(TDxCall::Clear))

@@ -123,7 +123,7 @@ void TRenderDevice::BuildDevice()
     TDeviceCaps caps;
     if (const TResult r = direct3D_->GetDeviceCaps(0, caps); DxFailed(r))
         RaiseGeneral("Cannot retrieve device capabilities", r);
-    presentParams_ = TPresentParams{GameScreenWidth, GameScreenHeight, !fullscreen_};
+    presentParams_ = TPresentParams{renderSize_.width(), renderSize_.height(), !fullscreen_};
     ApplyMode(fullscreen_);
     if (const TResult r = direct3D_->CreateDevice(0, presentParams_, device_); DxFailed(r))
         RaiseGeneral("Cannot create Direct3D device", r);
@@ -156,12 +156,39 @@ void TRenderDevice::CreateResources()
         layer->SetDevice(device_);
         layer->DeviceReset();
     }
-    for (size_t i = 0; i < layers_.size(); ++i)
-        if (layers_[i])
-            layers_[i]->SetScale(1.0, 1.0);
-    mouseCursor_.SetScale(1.0, 1.0);
+    ApplyScale();
     debugFont_ = fonts_.GetFont(QStringLiteral("Arial"), 12, FontStyle::Bold);
     resourcesReady_ = true;
+}
+
+// The layers draw in game-screen units scaled to the back buffer.
+void TRenderDevice::ApplyScale()
+{
+    const double x = static_cast<double>(renderSize_.width()) / GameScreenWidth;
+    const double y = static_cast<double>(renderSize_.height()) / GameScreenHeight;
+    for (TGraphicObject* layer : layers_)
+        if (layer)
+            layer->SetScale(x, y);
+    mouseCursor_.SetScale(x, y);
+}
+
+void TRenderDevice::UseRenderSize(QSize size)
+{
+    if (size.isEmpty() || size == renderSize_)
+        return;
+    renderSize_ = size;
+    presentParams_.backBufferWidth = size.width();
+    presentParams_.backBufferHeight = size.height();
+    if (device_)
+        device_->ResizeBackBuffer(size);
+    ApplyScale();
+    frameNeeded_ = true;
+}
+
+QSize TRenderDevice::ViewportPixels() const
+{
+    const QRect target = ViewportTargetRect(viewportSize_, fullscreen_);
+    return QSize(qRound(target.width() * devicePixelRatio_), qRound(target.height() * devicePixelRatio_));
 }
 
 void TRenderDevice::ReleaseResources()
@@ -195,8 +222,17 @@ bool TRenderDevice::TryRestoreDevice()
     if (DxFailed(level) && level != DxResult::DeviceNotReset)
         return false;
     ReleaseResources();
-    if (DxFailed(device_->Reset(presentParams_)))
+    if (DxFailed(device_->Reset(presentParams_)) || !RecreateResources())
         return false;
+    deviceReady_ = true;
+    return true;
+}
+
+// After a reset: resources that cannot be made again (a picture deleted
+// since it was loaded, no memory) leave nothing to draw with, so the failure
+// is shown and the application ends rather than showing a dead viewport.
+bool TRenderDevice::RecreateResources()
+{
     try {
         CreateResources();
     } catch (const Exception& error) {
@@ -207,7 +243,6 @@ bool TRenderDevice::TryRestoreDevice()
         Terminate();
         return false;
     }
-    deviceReady_ = true;
     frameNeeded_ = true;
     return true;
 }
@@ -225,8 +260,8 @@ void TRenderDevice::SetFullscreen(bool on)
         Terminate();
         RaiseD3DError(QStringLiteral("Device.Reset()"), r);
     }
-    CreateResources();
-    frameNeeded_ = true;
+    if (RecreateResources())
+        UseRenderSize(ViewportPixels());  // full screen letterboxes: another target
 }
 
 // ------------------------------------------------------------------ frame
@@ -316,7 +351,10 @@ QString TRenderDevice::FrameTimeText() const
 void TRenderDevice::DrawFrameTime()
 {
     TRect rect{0, 0, 1000, 1000};
+    sprite_->SetTransform(MatrixScaling(static_cast<double>(renderSize_.width()) / GameScreenWidth,
+                                        static_cast<double>(renderSize_.height()) / GameScreenHeight));
     const int result = debugFont_ ? debugFont_->DrawText(sprite_.get(), FrameTimeText(), rect, 0, 0xFF0000FFu) : 0;
+    sprite_->SetTransform(QTransform());
     if (result == 0)
         RaiseGeneral("DrawTextW failed", static_cast<TResult>(result));
 }
@@ -336,11 +374,14 @@ void TRenderDevice::PresentFrame()
 
 // ------------------------------------------------------- mouse, viewport
 
-void TRenderDevice::SetViewportSize(QSize size)
+void TRenderDevice::SetViewportSize(QSize size, double devicePixelRatio)
 {
     // A minimised or collapsed viewport maps nothing; keep the last real size.
-    if (!size.isEmpty())
-        viewportSize_ = size;
+    if (size.isEmpty())
+        return;
+    viewportSize_ = size;
+    devicePixelRatio_ = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    UseRenderSize(ViewportPixels());
 }
 
 QPoint TRenderDevice::ViewportToGame(QPoint point) const
@@ -370,22 +411,21 @@ void TRenderDevice::ShowMouseCursorPicture(bool on)
     frameNeeded_ = true;
 }
 
-bool TRenderDevice::UpdateMouseCursor(uint32_t now)
-{
-    if (!mouseCursorShown_ || !mouseCursor_.Update(now))
-        return false;
-    frameNeeded_ = true;
-    return true;
-}
-
 void TRenderDevice::ResumeRepaint()
 {
     repaintSuspended_ = false;
     frameNeeded_ = true;
 }
 
-bool TRenderDevice::SaveScreenshot(const QString& fileName) const
+bool TRenderDevice::SaveScreenshot(const QString& fileName)
 {
+    if (device_) {
+        const QSize shown = renderSize_;
+        UseRenderSize(QSize(GameScreenWidth, GameScreenHeight));
+        Invalidate();
+        RenderFrame();
+        UseRenderSize(shown);
+    }
     const QImage& image = PresentedImage();
     return !image.isNull() && image.save(fileName, "PNG");
 }

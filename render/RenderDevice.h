@@ -98,10 +98,14 @@ public:
     // frame, or the device waits for its restoration.
     void Invalidate() { frameNeeded_ = true; }
     bool FrameNeeded() const;
-    // Animates the cursor picture; true (and invalidated) when it moved on.
-    bool UpdateMouseCursor(uint32_t now);
 
-    void SetViewportSize(QSize size);
+    // The viewport's size in window units and how many device pixels make
+    // one: frames are drawn at the pixel size they are shown at, so a dense
+    // or enlarged viewport shows them sharp instead of resampled.
+    void SetViewportSize(QSize size, double devicePixelRatio = 1.0);
+    // The back buffer's size: the 4:3 target in device pixels, or the game
+    // screen itself for a screenshot.
+    QSize RenderSize() const { return renderSize_; }
     QSize ViewportSize() const { return viewportSize_; }
     QPoint ViewportToGame(QPoint point) const;
     void SetMousePos(QPoint point);
@@ -122,7 +126,9 @@ public:
     // The last presented frame (null before the first), e.g. for a PNG;
     // kept after ReleaseDevice.
     const QImage& PresentedImage() const { return lastFrame_; }
-    bool SaveScreenshot(const QString& fileName) const;
+    // Draws a frame at the game screen's own 1024 x 768 and saves it, or
+    // (without a device) saves the last frame.
+    bool SaveScreenshot(const QString& fileName);
 
     const std::shared_ptr<TDxDevice>& Device() const { return device_; }
     TDxSprite* Sprite() const { return sprite_.get(); }
@@ -136,7 +142,11 @@ public:
 
 private:
     void ApplyMode(bool fullscreen);
+    void UseRenderSize(QSize size);
+    QSize ViewportPixels() const;
+    void ApplyScale();
     void BuildDevice();
+    bool RecreateResources();
     void DrawScene();
     void DrawLayers();
     void DrawFrameTime();
@@ -170,6 +180,8 @@ private:
     int64_t lastRenderTicks_ = 0;
     double averageRenderTicks_ = 0.0;
     QSize viewportSize_{GameScreenWidth, GameScreenHeight};
+    double devicePixelRatio_ = 1.0;
+    QSize renderSize_{GameScreenWidth, GameScreenHeight};
     QImage lastFrame_;  // survives the device, for a screenshot at exit
     QPoint mousePos_;
 };

@@ -232,6 +232,16 @@ TEST_F(RenderDeviceTest, FullscreenSwitchResetsOnceAndSameModeDoesNothing)
     EXPECT_EQ(modes, (QList<bool>{false, true}));
 }
 
+TEST_F(RenderDeviceTest, FailedRebuildAfterModeSwitchShowsMessageAndTerminates)
+{
+    render->CreateDevice(false);
+    textWindow.throwOnReset = true;
+    render->SetFullscreen(true);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Failed|Cannot restore device. Exception: no memory")});
+    EXPECT_EQ(terminations, 1);
+    EXPECT_FALSE(render->ResourcesReady());
+}
+
 TEST_F(RenderDeviceTest, FailedModeResetTerminatesWithDeviceError)
 {
     render->CreateDevice(false);
@@ -363,4 +373,24 @@ TEST_F(RenderDeviceTest, CursorPictureFollowsMouseAndInvalidatesWhenShown)
     EXPECT_EQ(Shown(397, 298), 0xFFFF0000u);
     EXPECT_EQ(Shown(401, 301), 0xFFFFFFFFu);
     EXPECT_EQ(Shown(402, 302), 0xFFFF0000u);
+}
+
+TEST_F(RenderDeviceTest, FramesAreDrawnAtTheViewportsPixelsAndScreenshotsAtTheGameScreen)
+{
+    render->CreateDevice(false);
+    render->SetViewportSize(QSize(1024, 768), 2.0);  // a dense screen
+    render->RenderFrame();
+    EXPECT_EQ(render->PresentedImage().size(), QSize(2048, 1536));
+    EXPECT_EQ(textWindow.Scale().x, 2.0);
+    EXPECT_EQ(textWindow.Scale().y, 2.0);
+    TTempDir dir;
+    const QString file = dir.File(QStringLiteral("shot.png"));
+    ASSERT_TRUE(render->SaveScreenshot(file));
+    EXPECT_EQ(QImage(file).size(), QSize(1024, 768));
+    EXPECT_EQ(render->RenderSize(), QSize(2048, 1536));  // the viewport goes on sharp
+
+    render->SetViewportSize(QSize(1920, 1080), 1.0);
+    render->SetFullscreen(true);  // between black bars: the 4:3 part only
+    EXPECT_EQ(render->RenderSize(), QSize(1440, 1080));
+    EXPECT_EQ(render->Device()->BackBuffer().size(), QSize(1440, 1080));
 }
