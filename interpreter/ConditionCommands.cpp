@@ -127,12 +127,27 @@ private:
     qsizetype pos_ = 0;
 };
 
+bool IsConditionalName(const QString& name)
+{
+    return name.compare(u"if", Qt::CaseInsensitive) == 0 || name.compare(u"ifdef", Qt::CaseInsensitive) == 0
+           || name.compare(u"ifndef", Qt::CaseInsensitive) == 0;
+}
+
+// The rest of a short form's command text after the name, leading blanks
+// removed; null when the text is the name alone.
+QString ShortFormFirstParam(const QString& head, qsizetype blank)
+{
+    if (blank < 0)
+        return QString();
+    qsizetype lead = blank + 1;
+    while (lead < head.size() && head[lead] == u' ')
+        ++lead;
+    return head.mid(lead);
+}
+
 bool IsBlockOpenerName(const QString& name, qsizetype paramCount)
 {
-    const bool conditional = name.compare(u"if", Qt::CaseInsensitive) == 0
-                             || name.compare(u"ifdef", Qt::CaseInsensitive) == 0
-                             || name.compare(u"ifndef", Qt::CaseInsensitive) == 0;
-    return (conditional && paramCount < 2) || name.compare(u"switch", Qt::CaseInsensitive) == 0;
+    return (IsConditionalName(name) && paramCount < 2) || name.compare(u"switch", Qt::CaseInsensitive) == 0;
 }
 
 bool IsEndif(const QString& name)
@@ -230,21 +245,41 @@ void TInterpreter::SkipToLine(int32_t line)
     InTextBlock = inBlock;
 }
 
+// Nested short forms ("@if a, if b, goto x") are unwound in a loop over the
+// one parameter list: going back through the registry would copy the list
+// and grow the stack at every level, so a long line could exhaust both.
 CommandResult TInterpreter::ExecuteShortForm(const TCmdData& cmd, qsizetype index)
 {
-    const QString& head = cmd.Params[index];
-    const qsizetype blank = head.indexOf(u' ');
-    TCmdData inner;
-    inner.Name = blank < 0 ? head : head.left(blank);
-    QString first = blank < 0 ? QString() : head.mid(blank + 1);
-    qsizetype lead = 0;
-    while (lead < first.size() && first[lead] == u' ')
-        ++lead;
-    inner.Params.append(UnquoteParam(first.mid(lead)));
-    inner.Params.append(cmd.Params.mid(index + 1));
-    if (IsBlockCommand(inner))
-        throw Exception(QStringLiteral("Short @if form does not support conditional block commands!"));
-    return commands_.Dispatch(inner);
+    for (;; ++index) {
+        const QString& head = cmd.Params[index];
+        const qsizetype blank = head.indexOf(u' ');
+        const QString name = blank < 0 ? head : head.left(blank);
+        const bool last = index + 1 == cmd.Params.size();
+        if (!last && IsConditionalName(name)) {
+            if (!ShortFormTestHolds(name, UnquoteParam(ShortFormFirstParam(head, blank))))
+                return WaitStates::Run;
+            continue;
+        }
+        TCmdData inner;
+        inner.Name = name;
+        // A bare command name ("@if done, return") runs without parameters,
+        // as it would on a line of its own; an empty first parameter would
+        // name a label, variable or object "".
+        if (blank >= 0 || !last) {
+            inner.Params.append(UnquoteParam(ShortFormFirstParam(head, blank)));
+            inner.Params.append(cmd.Params.mid(index + 1));
+        }
+        if (IsBlockCommand(inner))
+            throw Exception(QStringLiteral("Short @if form does not support conditional block commands!"));
+        return commands_.Dispatch(inner);
+    }
+}
+
+bool TInterpreter::ShortFormTestHolds(const QString& name, const QString& operand) const
+{
+    if (name.compare(u"if", Qt::CaseInsensitive) == 0)
+        return EvaluateCondition(operand);
+    return variables_.Exists(operand) == (name.compare(u"ifdef", Qt::CaseInsensitive) == 0);
 }
 
 CommandResult TInterpreter::CmdIf(const TCmdData& cmd)

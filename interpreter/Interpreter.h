@@ -171,6 +171,7 @@ private:
     static bool IsStop(const QString& name, TBlockStops stops);
     void SkipToLine(int32_t line);
     CommandResult ExecuteShortForm(const TCmdData& cmd, qsizetype index);
+    bool ShortFormTestHolds(const QString& name, const QString& operand) const;
     CommandResult DefinedTest(const TCmdData& cmd, bool wantDefined);
     CommandResult SkipToEndif(const QString& what);
     CommandResult Increment(const TCmdData& cmd, bool up);

@@ -110,5 +110,28 @@ TEST_F(ConditionTest, ShortFormPassesTheRestAsParameters)
     Frames(3);
     EXPECT_EQ(variables.GetStr("name"), "a, b");
     EXPECT_EQ(variables.GetStr("x y"), "3");
-    EXPECT_EQ(variables.GetStr(""), "1");  // the empty first parameter is still there
+    EXPECT_FALSE(variables.Exists(""));
+    EXPECT_EQ(Errors, QStringList{"Illegal \"inc\". No variable specified."});  // a bare name has no parameters
+}
+
+TEST_F(ConditionTest, BareCommandInShortFormRunsWithoutParameters)
+{
+    Open("@call sub\n:-\nback\n-:\n#sub\n@if 1, return\n:-\nnot returned\n-:\n");
+    Frames(3);
+    EXPECT_EQ(Shown, QStringList{"back"});
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join("|").toStdString();
+}
+
+TEST_F(ConditionTest, DeeplyNestedShortFormsCostTheirLengthOnly)
+{
+    // Each level used to recurse and copy the rest of the line: a long
+    // line ran out of stack.
+    const int depth = 100000;
+    Open("@" + QStringLiteral("if 1, ").repeated(depth) + "ifdef x, set deep, 1\n"
+         + "@" + QStringLiteral("if 1, ").repeated(depth) + "ifndef x, set never, 1\n");
+    variables.SetInt("x", 0);
+    Frames(2);
+    EXPECT_EQ(variables.GetStr("deep"), "1");
+    EXPECT_FALSE(variables.Exists("never"));
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join("|").toStdString();
 }
