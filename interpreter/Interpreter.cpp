@@ -266,7 +266,6 @@ void TInterpreter::ResetPresentation()
 void TInterpreter::ResetSession()
 {
     ResetPresentation();
-    fonts_.UnloadFonts();
     variables_.ClearLocals();
     chapter_.clear();
     section_.clear();
@@ -276,6 +275,8 @@ void TInterpreter::ResetSession()
 void TInterpreter::ResetAll()
 {
     ResetSession();
+    // Only a new script brings new fonts; Restart keeps the story's own.
+    fonts_.UnloadFonts();
     try {
         product_.ClearProduct();
     } catch (const Exception& e) {
