@@ -56,7 +56,7 @@ int32_t TSettings::GetIntOption(const QString& name, int32_t defaultValue) const
         return number;
     if (log_)
         log_(QStringLiteral("Invalid integer option: %1=%2. Assuming default (%3).")
-                 .arg(name, value).arg(defaultValue));
+                 .arg(name, value, QString::number(defaultValue)));
     return defaultValue;
 }
 

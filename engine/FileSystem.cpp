@@ -58,8 +58,14 @@ bool FileExistsIgnoringCase(const QString& path)
 QString UserDataFolder()
 {
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/share");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base)) {
+        // Not QDir::homePath(): without a home it answers "/", and globals
+        // would go to a folder nobody chose.
+        const QString home = qEnvironmentVariable("HOME");
+        if (home.isEmpty() || !QDir::isAbsolutePath(home))
+            return QString();
+        base = home + QStringLiteral("/.local/share");
+    }
     while (base.size() > 1 && base.endsWith(QLatin1Char('/')))
         base.chop(1);
     return base;

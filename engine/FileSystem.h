@@ -17,5 +17,6 @@ QString ResolvePathIgnoringCase(const QString& path);
 bool FileExistsIgnoringCase(const QString& path);
 
 // The per-user application data folder of the platform (on Linux
-// $XDG_DATA_HOME, by default ~/.local/share), without a trailing separator.
+// $XDG_DATA_HOME, by default ~/.local/share), without a trailing separator;
+// empty when it cannot be determined.
 QString UserDataFolder();

@@ -328,11 +328,12 @@ QStringList TKvtParser::FileBlockDescriptions() const
     QStringList entries;
     for (size_t b = 0; b < blocks_.size(); ++b) {
         const TFileBlock& block = blocks_[b];
+        // One multi-argument arg: chained ones would replace a "%3" inside
+        // the file name.
         entries.append(QStringLiteral("%1. %2: %3-%4")
-                           .arg(blockStarts_[b])
-                           .arg(FileNameWithoutFolder(block.FileName))
-                           .arg(block.StartLine)
-                           .arg(qint64(block.StartLine) + block.LineCount - 1));
+                           .arg(QString::number(blockStarts_[b]), FileNameWithoutFolder(block.FileName),
+                                QString::number(block.StartLine),
+                                QString::number(qint64(block.StartLine) + block.LineCount - 1)));
     }
     return entries;
 }

@@ -1,5 +1,6 @@
 #include "engine/ProductGlobals.h"
 
+#include "engine/CommandHandlers.h"
 #include "engine/Exceptions.h"
 #include "engine/FileSystem.h"
 #include "engine/KvtVariables.h"
@@ -37,7 +38,7 @@ QString ChildFolder(const QString& parent, const QString& name)
 
 QString MakeGlobalsFolder(const QString& company, const QString& name)
 {
-    QString folder = UserDataFolder();
+    QString folder = GetSpecialFolderPath();
     if (!company.isEmpty())
         folder = ChildFolder(folder, company);
     folder = ChildFolder(folder, name);

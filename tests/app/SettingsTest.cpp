@@ -32,14 +32,14 @@ TEST_F(SettingsTest, FirstMatchIgnoringCaseAndValuesUntrimmed)
 
 TEST_F(SettingsTest, MalformedValuesLogAndFallBackToTheDefault)
 {
-    settings_.SetLines({"Debug=yes", "Scramble=12a", "Fullscreen=TRUE", "Other=-5", "Hex=$12C"});
+    settings_.SetLines({"Debug=yes", "Scramble=x%1y", "Fullscreen=TRUE", "Other=-5", "Hex=$12C"});
     EXPECT_FALSE(settings_.GetBoolOption("Debug", false));
     EXPECT_EQ(settings_.GetIntOption("Scramble", 0), 0);
     EXPECT_TRUE(settings_.GetBoolOption("Fullscreen", false));
     EXPECT_TRUE(settings_.GetBoolOption("Other", false));
     EXPECT_EQ(settings_.GetIntOption("Hex", 0) & 0xFF, 44);
     EXPECT_EQ(logged_, (QStringList{"Invalid boolean option: Debug=yes. Assuming default (False).",
-                                    "Invalid integer option: Scramble=12a. Assuming default (0)."}));
+                                    "Invalid integer option: Scramble=x%1y. Assuming default (0)."}));
 }
 
 TEST_F(SettingsTest, MissingFileMeansEveryDefault)

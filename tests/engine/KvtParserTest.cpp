@@ -40,16 +40,16 @@ protected:
 
 TEST_F(KvtParserTest, IncludeSplitsTheBlockAndKeepsTrueLineNumbers)
 {
-    QByteArray main = NumberedLines("a", 3) + "@include b.kvt\r\n" + NumberedLines("a", 6);
+    QByteArray main = NumberedLines("a", 3) + "@include b%3.kvt\r\n" + NumberedLines("a", 6);
     dir_.Write("a.kvt", main);
-    dir_.Write("b.kvt", NumberedLines("b", 4));
+    dir_.Write("b%3.kvt", NumberedLines("b", 4));
     ASSERT_EQ(Load("a.kvt"), QString());
 
     EXPECT_EQ(parser_.LineCount(), 13);
     ASSERT_EQ(parser_.Blocks().size(), 3u);
     EXPECT_EQ(parser_.Blocks()[0].StartLine, 0);
     EXPECT_EQ(parser_.Blocks()[0].LineCount, 3);
-    EXPECT_EQ(parser_.Blocks()[1].FileName, QStringLiteral("b.kvt"));
+    EXPECT_EQ(parser_.Blocks()[1].FileName, QStringLiteral("b%3.kvt"));
     EXPECT_EQ(parser_.Blocks()[1].LineCount, 4);
     EXPECT_EQ(parser_.Blocks()[2].StartLine, 4);
     EXPECT_EQ(parser_.Blocks()[2].LineCount, 6);
@@ -58,7 +58,7 @@ TEST_F(KvtParserTest, IncludeSplitsTheBlockAndKeepsTrueLineNumbers)
     EXPECT_EQ(parser_.PositionText(14), QStringLiteral("end"));
     EXPECT_EQ(parser_.PositionText(-1), QStringLiteral("abs#-1"));
     EXPECT_EQ(parser_.FileBlockDescriptions(),
-              (QStringList{"0. a.kvt: 0-2", "3. b.kvt: 0-3", "7. a.kvt: 4-9"}));
+              (QStringList{"0. a.kvt: 0-2", "3. b%3.kvt: 0-3", "7. a.kvt: 4-9"}));
 }
 
 TEST_F(KvtParserTest, EmptyIncludeInTheMiddleKeepsLaterLineNumbers)

@@ -216,6 +216,17 @@ TEST_F(ProductGlobals, FolderThatCannotBeCreatedLeavesTheProduct)
     EXPECT_FALSE(QFile::exists(Data(QStringLiteral("Acme/Demo/globals.dat"))));
 }
 
+TEST_F(ProductGlobals, NoDataFolderWithoutAHome)
+{
+    const QByteArray home = qgetenv("HOME");
+    qunsetenv("XDG_DATA_HOME");
+    qunsetenv("HOME");
+    const QString message = MessageOf([&] { globals_.SetProduct(QStringLiteral("Acme"), QStringLiteral("Demo")); });
+    qputenv("HOME", home);
+    EXPECT_EQ(message, QStringLiteral("Exception: Cannot obtain special folder path."));
+    EXPECT_FALSE(globals_.HasProduct());
+}
+
 TEST_F(ProductGlobals, SaveRecreatesARemovedFolder)
 {
     globals_.SetProduct(QStringLiteral("Acme"), QStringLiteral("Demo"));
