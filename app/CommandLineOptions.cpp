@@ -1,5 +1,7 @@
 #include "app/CommandLineOptions.h"
 
+#include <QDir>
+
 namespace {
 
 class TArgumentReader {
@@ -89,6 +91,14 @@ TCommandLineOptions ParseCommandLineOptions(const QStringList& arguments)
         }
     }
     return options;
+}
+
+void ResolveAgainstStartFolder(TCommandLineOptions& options, const QString& startFolder)
+{
+    const QDir start(startFolder);
+    for (QString* path : {&options.SettingsFile, &options.Screenshot, &options.ScreenshotFolder})
+        if (!path->isEmpty())
+            *path = QDir::cleanPath(start.absoluteFilePath(*path));
 }
 
 QString UsageText()

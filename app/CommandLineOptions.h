@@ -37,4 +37,9 @@ public:
 // Parses the arguments after the program name; raises EUsageError.
 TCommandLineOptions ParseCommandLineOptions(const QStringList& arguments);
 
+// Makes the file and folder options absolute against `startFolder`, the
+// folder the program was started in: loading a script changes the current
+// folder, and "--screenshot out.png" must not land beside the script.
+void ResolveAgainstStartFolder(TCommandLineOptions& options, const QString& startFolder);
+
 QString UsageText();

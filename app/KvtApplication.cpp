@@ -4,14 +4,21 @@
 #include "app/KvtParser_Form_Main.h"
 #include "engine/CommandHandlers.h"
 #include "engine/Exceptions.h"
+#include "engine/FileSystem.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QWidget>
 
 #include <csignal>
 #include <cstdio>
+#include <utility>
+
+#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -58,6 +65,22 @@ QString FormatMessage(const QString& format, const QStringList& arguments)
         }
     }
     return out;
+}
+
+// Qt warns on every start when the session provides no runtime folder (a
+// headless run from a service or container); give it a private one the way
+// it would pick itself, so the warning does not bury the program's output.
+void ProvideRuntimeFolder()
+{
+#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const QString folder = QDir::tempPath() + QStringLiteral("/runtime-") + QString::number(::getuid());
+    if (!QDir().mkpath(folder))
+        return;
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
+#endif
 }
 
 QString SettingsFileFor(const QString& modulePath)
@@ -117,6 +140,7 @@ int TGame::Execute()
         if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))
             qputenv("SDL_AUDIODRIVER", "dummy");
     }
+    ProvideRuntimeFolder();
 
     app_ = std::make_unique<QApplication>(argc_, argv_);
     QApplication::setApplicationName(QStringLiteral("KvtParser"));
@@ -125,7 +149,7 @@ int TGame::Execute()
 
     int status = 0;
     try {
-        Initialize();
+        Initialize(options_);
         status = Run();
     } catch (const std::exception& e) {
         // The "Script" setting failed: report it and end.
@@ -138,8 +162,10 @@ int TGame::Execute()
     return status;
 }
 
-void TGame::Initialize()
+void TGame::Initialize(const TCommandLineOptions& options)
 {
+    options_ = options;
+    ResolveAgainstStartFolder(options_, QDir::currentPath());
     modulePath_ = GetModulePath();
     appFolder_ = QFileInfo(modulePath_).absolutePath() + u'/';
     settings_.SetLogger([this](const QString& message) { Log(message); });
@@ -149,7 +175,7 @@ void TGame::Initialize()
     QString logName = settings_.GetStringOption(QStringLiteral("LogFilename"), QString());
     if (!logName.isEmpty() && !IsAbsolutePath(logName))
         logName = appFolder_ + logName;
-    logFile_.SetFileName(logName);
+    logFile_.SetFileName(NormalizeSeparators(logName));
 
     if (options_.FixedStepMs) {
         auto clock = std::make_unique<TVirtualClock>();
@@ -164,13 +190,19 @@ void TGame::Initialize()
                                                     options_.Skip);
 
     wakeTimer_ = std::make_unique<QTimer>();
-    wakeTimer_->setInterval(16);
     wakeTimer_->setTimerType(Qt::PreciseTimer);  // a coarse timer would drop below 60 frames a second
     idleTimer_ = std::make_unique<QTimer>();
     idleTimer_->setInterval(10);
     QObject::connect(idleTimer_.get(), &QTimer::timeout, [this] { ApplicationEvents1Idle(); });
 
+    // The window's constructor already logs (malformed settings it reads);
+    // its console shows those lines once it exists.
+    consoleBacklog_.emplace();
     form_ = std::make_unique<TForm_Main>(*this, *clock_);
+    const QStringList backlog = *consoleBacklog_;
+    consoleBacklog_.reset();
+    for (const QString& line : backlog)
+        form_->AppendConsoleLine(line);
     dialogs_ = std::make_unique<TQtDialogs>(form_.get());
     form_->SetRenderOnDemandOnly(options_.Headless);
     form_->CreateDevice();
@@ -210,7 +242,7 @@ int TGame::Run()
 {
     OpenStartScript();
     if (!options_.Headless)
-        form_->showNormal();
+        form_->ShowMainWindow();
     MainLoop();
     SaveFinalScreenshot();
     return 0;
@@ -236,16 +268,28 @@ void TGame::OpenStartScript()
 
 void TGame::MainLoop()
 {
-    wakeTimer_->start();
     while (!IsTerminating()) {
         if (!RunOnePass())
             break;
-        if (virtualClock_)
+        if (virtualClock_) {
             virtualClock_->Advance(*options_.FixedStepMs);
-        else if (!form_->Story().IsRunning())
+        } else if (!form_->Story().IsRunning()) {
+            ArmWakeTimer();
             WaitForEvents();
+        }
     }
     wakeTimer_->stop();
+}
+
+// A story that waits for the reader with nothing moving on screen sleeps
+// until an event comes: only frames that change with time, and scripted
+// input that acts on time, need a wake-up every frame. The slow wake-up is
+// what notices a terminate signal, which no event announces.
+void TGame::ArmWakeTimer()
+{
+    const int interval = reader_ || form_->FramesDependOnTime() ? FrameWakeMs : SignalWakeMs;
+    if (wakeTimer_->interval() != interval || !wakeTimer_->isActive())
+        wakeTimer_->start(interval);
 }
 
 // One pass of the main loop; false when a headless run has nothing left to do.
@@ -254,8 +298,10 @@ bool TGame::RunOnePass()
     Guard([this] {
         form_->AdvanceFrame();
         form_->RenderFrame();
-        PumpMessages();
     });
+    // Outside the guard: a pass that fails is a pass too, or "--max-frames"
+    // would never end a story that fails on every line.
+    PumpMessages();
     TInterpreter& story = form_->Story();
     if (reader_) {
         TScriptedReader::TOutcome outcome = TScriptedReader::TOutcome::Idle;
@@ -292,6 +338,7 @@ void TGame::SaveFinalScreenshot()
 
 void TGame::Finalize()
 {
+    FlushRepeatedErrors();
     if (form_) {
         // Every way the program ends comes through here: window closed,
         // "exit", a terminate request or signal, a headless run's end.
@@ -306,7 +353,12 @@ void TGame::Finalize()
 // waits alike, so it is also where passes are counted and screenshots taken.
 void TGame::PumpMessages()
 {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    Guard([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+    CountPass();
+}
+
+void TGame::CountPass()
+{
     ++passes_;
     SaveDueScreenshots();
     if (gTerminateSignal || (options_.MaxFrames && passes_ >= *options_.MaxFrames))
@@ -328,6 +380,12 @@ bool TGame::IsTerminating() const
 
 void TGame::Log(const QString& message)
 {
+    FlushRepeatedErrors();
+    WriteLog(message);
+}
+
+void TGame::WriteLog(const QString& message)
+{
     if (!logFile_.FileName().isEmpty()) {
         try {
             logFile_.AppendToLogFile(message);
@@ -341,6 +399,18 @@ void TGame::Log(const QString& message)
         PrintLine(stderr, message);
     if (form_)
         form_->AppendConsoleLine(message);
+    else if (consoleBacklog_)
+        consoleBacklog_->append(message);
+}
+
+void TGame::FlushRepeatedErrors()
+{
+    const int64_t repeats = std::exchange(lastErrorRepeats_, 0);
+    lastError_.clear();
+    if (repeats == 1)
+        WriteLog(QStringLiteral("The error above happened once more."));
+    else if (repeats > 1)
+        WriteLog(QStringLiteral("The error above happened ") + QString::number(repeats) + QStringLiteral(" more times."));
 }
 
 void TGame::LogFmt(const QString& format, const QStringList& arguments)
@@ -352,7 +422,12 @@ void TGame::HandleApplicationException(const std::exception& error)
 {
     ++errorCount_;
     const QString text = DescribeException(error);
-    Log(text);
+    if (text == lastError_) {
+        ++lastErrorRepeats_;
+    } else {
+        Log(text);
+        lastError_ = text;
+    }
     // A failure that repeats every frame must not stack up boxes.
     if (options_.Headless || errorBoxOpen_ || !dialogs_)
         return;

@@ -30,6 +30,12 @@ public:
 
     // The whole life of the program; returns its exit status.
     int Execute();
+    // Start-up up to the main loop, inside an existing application object:
+    // settings, log, the main window and its device. Execute calls these;
+    // so do the window's tests.
+    void Initialize(const TCommandLineOptions& options);
+    void Finalize();
+    TForm_Main& MainWindow() { return *form_; }
 
     void Log(const QString& message);
     // "%s" and "%d" take the arguments in order.
@@ -57,9 +63,7 @@ public:
     TDialogs& Dialogs() { return *dialogs_; }
 
 private:
-    void Initialize();
     int Run();
-    void Finalize();
     void OpenStartScript();
     void MainLoop();
     bool RunOnePass();
@@ -69,6 +73,10 @@ private:
     void PrintTranscriptLine(const QString& speaker, const QString& text);
     void SaveDueScreenshots();
     void SaveFinalScreenshot();
+    void CountPass();
+    void WriteLog(const QString& message);
+    void FlushRepeatedErrors();
+    void ArmWakeTimer();
 
     int& argc_;
     char** argv_;
@@ -85,10 +93,18 @@ private:
     bool errorBoxOpen_ = false;
     bool inIdleFrame_ = false;
     int errorCount_ = 0;
+    // The last error logged and how often it came again right after: a line
+    // that fails on every pass is logged once with a count.
+    QString lastError_;
+    int64_t lastErrorRepeats_ = 0;
+    // Lines logged while the main window is being built, for its console.
+    std::optional<QStringList> consoleBacklog_;
     int64_t passes_ = 0;
     std::unique_ptr<TScriptedReader> reader_;
     std::unique_ptr<TDialogs> dialogs_;
     std::unique_ptr<TForm_Main> form_;
+    static constexpr int FrameWakeMs = 16;
+    static constexpr int SignalWakeMs = 500;
     // Created once the application exists: timers need its event dispatcher.
     std::unique_ptr<QTimer> wakeTimer_;
     std::unique_ptr<QTimer> idleTimer_;

@@ -49,6 +49,7 @@ void TForm_Main::CreateWidgets()
 {
     auto* splitter = new QSplitter(Qt::Vertical, this);
     viewport_ = new TStubPanel(splitter);
+    viewport_->setObjectName(QStringLiteral("pnlViewport"));
     viewport_->SetNoRepaint(true);
     viewport_->setMinimumSize(GameScreenWidth / 4, GameScreenHeight / 4);
     viewport_->setMouseTracking(true);
@@ -102,6 +103,9 @@ void TForm_Main::CreateActions()
     actFullscreen_ = view->addAction(QStringLiteral("Fullscreen"));
     actFullscreen_->setCheckable(true);
     actFullscreen_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Return));
+    // Full screen hides the menu, and Qt ignores shortcuts whose widgets are
+    // all hidden: the window itself keeps the way back.
+    addAction(actFullscreen_);
     connect(actFullscreen_, &QAction::triggered, this,
             [this](bool on) { game_.Guard([this, on] { actFullscreenExecute(on); }); });
 }
@@ -116,10 +120,12 @@ TRenderCallbacks TForm_Main::MakeRenderCallbacks()
     };
     callbacks.applyWindowMode = [this](bool fullscreen) { ApplyWindowMode(fullscreen); };
     callbacks.setCursorHidden = [this](bool hidden) {
-        if (hidden)
-            viewport_->setCursor(Qt::BlankCursor);
-        else
-            viewport_->unsetCursor();
+        for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(viewport_)}) {
+            if (hidden)
+                widget->setCursor(Qt::BlankCursor);
+            else
+                widget->unsetCursor();
+        }
     };
     callbacks.presented = [this](const QImage& frame) { viewport_->SetFrame(frame); };
     return callbacks;
@@ -127,7 +133,6 @@ TRenderCallbacks TForm_Main::MakeRenderCallbacks()
 
 void TForm_Main::CreateDevice()
 {
-    render_->SetDisplayFps(game_.GetBoolOption(QStringLiteral("DisplayFps"), false));
     render_->CreateDevice(game_.GetBoolOption(QStringLiteral("Fullscreen"), false));
 }
 
@@ -141,11 +146,36 @@ void TForm_Main::ApplyWindowMode(bool fullscreen)
     menuBar()->setVisible(!fullscreen);
     editorTabs_->setVisible(!fullscreen && actConsole_->isChecked());
     viewport_->SetKeepAspect(fullscreen);
-    if (fullscreen)
-        showFullScreen();
-    else if (isFullScreen())
-        showNormal();
     actFullscreen_->setChecked(fullscreen);
+    // Before start-up shows the window, the mode is only remembered.
+    if (!isVisible())
+        return;
+    if (fullscreen) {
+        showFullScreen();
+    } else if (isFullScreen()) {
+        showNormal();
+        FitViewportToGameScreen();
+    }
+}
+
+void TForm_Main::ShowMainWindow()
+{
+    if (render_->Fullscreen()) {
+        showFullScreen();
+        return;
+    }
+    showNormal();
+    FitViewportToGameScreen();
+}
+
+// The menu bar and frame take their size only once the window is laid out,
+// so the window grows by whatever the viewport still lacks. A second round
+// settles a splitter that shares the difference with the editor pane.
+void TForm_Main::FitViewportToGameScreen()
+{
+    const QSize gameScreen(GameScreenWidth, GameScreenHeight);
+    for (int round = 0; round < 2 && viewport_->size() != gameScreen; ++round)
+        resize(size() + gameScreen - viewport_->size());
 }
 
 void TForm_Main::actFullscreenExecute(bool on)
@@ -155,8 +185,6 @@ void TForm_Main::actFullscreenExecute(bool on)
 
 void TForm_Main::SaveScreenshot(const QString& fileName)
 {
-    render_->Invalidate();
-    render_->RenderFrame();
     if (!render_->SaveScreenshot(fileName))
         throw Exception(QStringLiteral("Cannot write screenshot \"%1\".").arg(fileName));
 }
@@ -169,6 +197,7 @@ void TForm_Main::ResetMouseCursor()
 
 void TForm_Main::ApplyStartupSettings()
 {
+    render_->SetDisplayFps(game_.GetBoolOption(QStringLiteral("DisplayFps"), false));
     if (game_.DebugMode() && game_.GetBoolOption(QStringLiteral("ShowConsoleOnStartup"), false))
         actConsole_->setChecked(true);
     const int32_t scramble = game_.GetIntOption(QStringLiteral("Scramble"), 0);
@@ -252,7 +281,7 @@ bool TForm_Main::eventFilter(QObject* watched, QEvent* event)
         return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::Resize:
-        render_->SetViewportSize(viewport_->size());
+        render_->SetViewportSize(viewport_->size(), viewport_->devicePixelRatioF());
         break;
     case QEvent::MouseMove:
         // The position is stored before anything else looks at the move.

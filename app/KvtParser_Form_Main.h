@@ -41,6 +41,14 @@ public:
     void AppendConsoleLine(const QString& line);
     void SaveGlobalsOnExit();
 
+    // Shows the window in the mode the device was created in; in a window,
+    // sized so that the viewport is the game screen pixel for pixel.
+    void ShowMainWindow();
+    // Whether frames change with time alone (the frame-time line and,
+    // as they land, animated layers), so the main loop must wake for them
+    // even while the story waits for the reader.
+    bool FramesDependOnTime() const { return render_->DisplayFps(); }
+
     // Device life cycle, driven by the application object.
     void CreateDevice();
     void ReleaseDevice();
@@ -78,6 +86,7 @@ private:
     void actFullscreenExecute(bool on);
     void pbViewportMouseDown(QMouseEvent* event);
     void ApplyWindowMode(bool fullscreen);
+    void FitViewportToGameScreen();
     TRenderCallbacks MakeRenderCallbacks();
 
     TGame& game_;

@@ -22,6 +22,7 @@ TRun RunPlayer(const QStringList& arguments, const QString& workingFolder = {})
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));  // as under a service: no session
     process.setProcessEnvironment(env);
     if (!workingFolder.isEmpty())
         process.setWorkingDirectory(workingFolder);
@@ -258,4 +259,24 @@ TEST_F(HeadlessRun, TextWindowTypesTheSpeakersStyledTextUnderTheName)
     EXPECT_GT(redTyped, 2 * redTyping);
     EXPECT_GT(count(typed, 600, 630, qRgb(255, 255, 255)), 20);
     EXPECT_EQ(count(typed, 0, 500, qRgb(255, 0, 0)), 0);
+}
+
+TEST_F(HeadlessRun, MaxFramesEndsAStoryThatFailsOnEveryLineAndTheErrorIsLoggedOnce)
+{
+    const TRun run = RunPlayer({"--print-log", "--max-frames", "10", Script("#a\n@set x, %bad\n@goto a\n")});
+    EXPECT_EQ(Lines(run.Err), (QStringList{"Application initialized.", "Exception: Unterminated variable reference",
+                                           "The error above happened 9 more times."}));
+}
+
+TEST_F(HeadlessRun, RelativePathsAreTakenFromTheStartFolder)
+{
+    // The story's folder becomes the current one once it loads.
+    dir_.WriteUtf8(QStringLiteral("story/main.kvt"), QStringLiteral(":-\nhi\n-:\n"));
+    QDir(dir_.Path()).mkpath(QStringLiteral("logs"));
+    dir_.WriteUtf8(QStringLiteral("kvt.ini"), QStringLiteral("LogFilename=") + dir_.Path() + QStringLiteral("/logs\\run.log\n"));
+    RunPlayer({"--auto", "--fixed-step", "16", "--settings", "kvt.ini", "--screenshot", "out.png", "story/main.kvt"},
+              dir_.Path());
+    EXPECT_TRUE(QFile::exists(dir_.File(QStringLiteral("out.png"))));
+    EXPECT_FALSE(QFile::exists(dir_.File(QStringLiteral("story/out.png"))));
+    EXPECT_TRUE(QFile::exists(dir_.File(QStringLiteral("logs/run.log"))));
 }

@@ -1,0 +1,122 @@
+#include "app/KvtApplication.h"
+#include "app/KvtParser_Form_Main.h"
+#include "render/widgets/StubPanel.h"
+#include "support/TempDir.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The application started as far as the main loop, with these settings.
+class MainWindowTest : public testing::Test {
+protected:
+    ~MainWindowTest() override
+    {
+        if (started_)
+            game_.Finalize();
+    }
+
+    TForm_Main& Start(const QStringList& settings)
+    {
+        TCommandLineOptions options;
+        options.Script = QStringLiteral("");  // not null: no bundled demo
+        options.SettingsFile = dir_.WriteUtf8(QStringLiteral("kvt.ini"),
+                                              (settings + QStringList{"LogFilename=" + LogFile()}).join(u'\n'));
+        game_.Initialize(options);
+        started_ = true;
+        return game_.MainWindow();
+    }
+    QString LogFile() const { return dir_.File(QStringLiteral("kvt.log")); }
+    // By name: without a meta-object of its own the panel's type cannot be searched for.
+    static TStubPanel& Viewport(TForm_Main& form)
+    {
+        return *static_cast<TStubPanel*>(form.findChild<QWidget*>(QStringLiteral("pnlViewport")));
+    }
+    static QSize ViewportSize(TForm_Main& form) { return Viewport(form).size(); }
+    static void CheckAltReturnRoundTrip(TForm_Main& form)
+    {
+        form.ShowMainWindow();
+        // Shortcuts go to the active window only.
+        form.activateWindow();
+        QCoreApplication::processEvents();
+        QTest::keyClick(&form, Qt::Key_Return, Qt::AltModifier);
+        EXPECT_TRUE(form.isFullScreen());
+        EXPECT_FALSE(form.menuBar()->isVisible());
+        QTest::keyClick(&form, Qt::Key_Return, Qt::AltModifier);
+        EXPECT_FALSE(form.isFullScreen());
+        EXPECT_TRUE(form.menuBar()->isVisible());
+        EXPECT_EQ(ViewportSize(form), QSize(1024, 768));
+    }
+
+    TTempDir dir_;
+
+private:
+    int argc_ = 1;
+    char name_[10] = "kvtparser";
+    char* argv_[2] = {name_, nullptr};
+    TGame game_{argc_, argv_};
+    bool started_ = false;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, ViewportIsTheGameScreenBelowTheMenu)
+{
+    TForm_Main& form = Start({});
+    form.ShowMainWindow();
+    EXPECT_TRUE(form.menuBar()->isVisible());
+    EXPECT_EQ(ViewportSize(form), QSize(1024, 768));
+}
+
+// Full screen hides the menu that holds the action; the shortcut must still
+// bring the window back, whatever the "Debug" setting shows.
+TEST_F(MainWindowTest, AltReturnEntersAndLeavesFullScreen)
+{
+    CheckAltReturnRoundTrip(Start({"Debug=0"}));
+}
+
+TEST_F(MainWindowTest, AltReturnEntersAndLeavesFullScreenInDebugMode)
+{
+    CheckAltReturnRoundTrip(Start({"Debug=1"}));
+}
+
+TEST_F(MainWindowTest, FullscreenSettingStartsInFullScreen)
+{
+    TForm_Main& form = Start({"Fullscreen=1"});
+    form.ShowMainWindow();
+    EXPECT_TRUE(form.isFullScreen());
+    EXPECT_FALSE(form.menuBar()->isVisible());
+    EXPECT_TRUE(Viewport(form).KeepAspect());
+}
+
+TEST_F(MainWindowTest, CursorPictureHidesTheCursorOnWindowAndViewport)
+{
+    TForm_Main& form = Start({});
+    form.Render().ShowMouseCursorPicture(true);
+    EXPECT_EQ(form.cursor().shape(), Qt::BlankCursor);
+    EXPECT_EQ(Viewport(form).cursor().shape(), Qt::BlankCursor);
+    form.Render().ShowMouseCursorPicture(false);
+    EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(MainWindowTest, SettingsReadWhileTheWindowIsBuiltReachLogAndConsoleInOrder)
+{
+    TForm_Main& form = Start({"DisplayFps=maybe", "Scramble=x"});
+    const QString fps = QStringLiteral("Invalid boolean option: DisplayFps=maybe. Assuming default (False).");
+    const QString scramble = QStringLiteral("Invalid integer option: Scramble=x. Assuming default (0).");
+    const QString console = form.findChild<QPlainTextEdit*>()->toPlainText();
+    EXPECT_TRUE(console.startsWith(fps + u'\n' + scramble + u'\n')) << console.toStdString();
+    const QByteArray log = ReadFileBytes(LogFile());
+    EXPECT_TRUE(log.startsWith(Utf16LeBytes(QChar(0xFEFF) + fps + scramble))) << log.toStdString();
+    EXPECT_FALSE(form.FramesDependOnTime());  // nothing moves: no wake-ups while waiting
+}
+
+TEST_F(MainWindowTest, FrameTimeLineKeepsFramesComing)
+{
+    EXPECT_TRUE(Start({"DisplayFps=1"}).FramesDependOnTime());
+}
