@@ -15,6 +15,8 @@
 #include <QString>
 #include <QTransform>
 
+#include "render/ImageCache.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -79,12 +81,15 @@ struct TLockedRect {
     void* bits = nullptr; // first pixel of the locked rectangle, 32-bit ARGB
 };
 
-// Shared between a device and the resources it made: the planned failures
-// and the count of default-pool resources, which must all be gone before a
-// Reset can succeed (that is what makes DeviceLost handlers matter).
+// Shared between a device and the resources it made: the planned failures,
+// the count of default-pool resources, which must all be gone before a
+// Reset can succeed (that is what makes DeviceLost handlers matter), and the
+// decoded picture files, which outlive a Reset so that reloading every
+// texture afterwards decodes nothing.
 struct TDxShared {
     TDxFaults faults;
     int defaultPoolResources = 0;
+    TImageCache images;
 };
 
 // 32-bit ARGB pixels with straight alpha, 0xAARRGGBB in memory order.
@@ -102,6 +107,7 @@ public:
     const QImage& Pixels() const { return pixels_; }
     void ReplacePixels(QImage image);
     const QImage& DrawImage() const;
+    TDxShared& Shared() const { return *shared_; }
 
 private:
     QImage pixels_;
@@ -309,5 +315,7 @@ struct TImageInfo {
 TResult GetImageInfoFromFile(const QString& file, TImageInfo& out);
 // Decodes the whole file into the top-left of `target`. Pixels whose ARGB
 // equals `colorKey` (non-zero, so always with alpha 255) become transparent
-// black; 0 means no key. A truncated file fails.
+// black; 0 means no key. A truncated file fails, and so does a file larger
+// than any picture a texture can hold. A file unchanged since it was last
+// decoded comes from the device's image cache.
 TResult LoadSurfaceFromFile(TDxSurface& target, const QString& file, uint32_t colorKey);
