@@ -144,7 +144,8 @@ TEST_F(HeadlessRun, LogFileIsUtf16WithOneByteOrderMark)
     EXPECT_EQ(bytes.left(2), QByteArray("\xFF\xFE"));
     const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
                                             (bytes.size() - 2) / 2);
-    EXPECT_EQ(text, QStringLiteral("Application initialized.Unrecognized command: foo "));
+    // Each reset, at start-up and when the script opens, logs the background it restores.
+    EXPECT_EQ(text, QStringLiteral("Setting bg: noneApplication initialized.Setting bg: noneUnrecognized command: foo "));
 }
 
 TEST_F(HeadlessRun, DemoStoryPlaysByItself)
@@ -264,7 +265,8 @@ TEST_F(HeadlessRun, TextWindowTypesTheSpeakersStyledTextUnderTheName)
 TEST_F(HeadlessRun, MaxFramesEndsAStoryThatFailsOnEveryLineAndTheErrorIsLoggedOnce)
 {
     const TRun run = RunPlayer({"--print-log", "--max-frames", "10", Script("#a\n@set x, %bad\n@goto a\n")});
-    EXPECT_EQ(Lines(run.Err), (QStringList{"Application initialized.", "Exception: Unterminated variable reference",
+    EXPECT_EQ(Lines(run.Err), (QStringList{"Setting bg: none", "Application initialized.", "Setting bg: none",
+                                           "Exception: Unterminated variable reference",
                                            "The error above happened 9 more times."}));
 }
 
