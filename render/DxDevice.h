@@ -107,11 +107,24 @@ public:
     const QImage& Pixels() const { return pixels_; }
     void ReplacePixels(QImage image);
     const QImage& DrawImage() const;
+    // The one straight ARGB value of a small surface whose pixels all share
+    // it (a tint, a line): drawn as a plain fill, which costs a fraction of
+    // filtering a stretched texture.
+    std::optional<QRgb> UniformColor() const;
+    // `part` of the drawn pixels smoothly scaled to `size`, kept while the
+    // same request comes again: made only when it is asked for a second
+    // time in a row, so a size that changes every frame (a zoom under way)
+    // costs no scaling on top of the draw. Null when not (yet) kept.
+    const QImage* ScaledCopy(const QRect& part, QSize size) const;
     TDxShared& Shared() const { return *shared_; }
 
 private:
     QImage pixels_;
     mutable QImage premultiplied_;
+    mutable std::optional<QRgb> uniform_;
+    mutable QImage scaled_;
+    mutable QRect scaledPart_;
+    mutable QSize scaledSize_;
     mutable bool premultipliedStale_ = true;
     bool locked_ = false;
     bool lockedForWrite_ = false;
@@ -248,6 +261,8 @@ public:
     TDxDevice& Device() { return *device_; }
 
 private:
+    bool DrawScaledCopy(const TDxSurface& surface, const QRect& part, QPointF position);
+
     std::shared_ptr<TDxDevice> device_;
     std::optional<QPainter> painter_;
     QTransform transform_;
