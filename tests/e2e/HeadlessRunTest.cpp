@@ -176,6 +176,25 @@ TEST_F(HeadlessRun, ScreenshotShowsTheFrameTimeLineOnABlackScreen)
     EXPECT_EQ(image.pixel(5, 700), qRgb(0, 0, 0));  // left of the text window
 }
 
+TEST_F(HeadlessRun, ScreenshotShowsTheTintedBackgroundPictureUnderTheRestyledWindow)
+{
+    QImage sky(1024, 768, QImage::Format_RGB32);
+    sky.fill(qRgb(0, 0, 255));
+    QDir(dir_.Path()).mkpath(QStringLiteral("images"));
+    ASSERT_TRUE(sky.save(dir_.File(QStringLiteral("images/Sky.png"))));  // found as "sky"
+    const QString shot = dir_.File(QStringLiteral("shot.png"));
+    const TRun run = RunPlayer({"--strict", "--print-log", "--fixed-step", "16", "--auto", "--screenshot", shot,
+                                Script("@bg sky\n@bgtint red, 128, 160\n@twpos 100, 600, 900, 700\n"
+                                       "@twcolor lime\n@twalpha 255\n@wait 200\n:-\nx\n-:\n")});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    const QImage image(shot);
+    const QRgb tinted = image.pixel(50, 50);
+    EXPECT_NEAR(qRed(tinted), 128, 3);  // the fade has ended on half the tint
+    EXPECT_NEAR(qBlue(tinted), 127, 3);
+    EXPECT_EQ(image.pixel(110, 690), qRgb(0, 255, 0));
+    EXPECT_EQ(image.pixel(50, 650), tinted);  // beside the moved window
+}
+
 TEST_F(HeadlessRun, ScreenshotEveryNthFrameGoesIntoTheFolder)
 {
     const QString folder = dir_.File(QStringLiteral("frames"));
