@@ -5,6 +5,8 @@
 //   decoded-picture cache).
 
 #include "render/BgControl.h"
+#include "BenchPictures.h"
+
 #include "render/RenderDevice.h"
 #include "render/TextboxControl.h"
 
@@ -13,37 +15,6 @@
 #include <benchmark/benchmark.h>
 
 namespace {
-
-QString WritePicture(const QTemporaryDir& dir, const QString& name, int width, int height, bool translucentEdges)
-{
-    QImage image(width, height, QImage::Format_ARGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int alpha = translucentEdges && (x < 40 || x >= width - 40) ? 0 : 255;
-            image.setPixel(x, y, qRgba(x * 255 / width, y * 255 / height, (x ^ y) & 0xFF, alpha));
-        }
-    const QString path = dir.filePath(name);
-    image.save(path, nullptr, 85);
-    return path;
-}
-
-// Stands in for the characters' layer, which draws its sprites the same way.
-class TSpriteLayer : public TGraphicObject {
-public:
-    explicit TSpriteLayer(TClock& clock) : sprites{TDxPicture(clock), TDxPicture(clock), TDxPicture(clock)} {}
-    void SetDevice(std::shared_ptr<TDxDevice> device) override
-    {
-        TGraphicObject::SetDevice(device);
-        for (TDxPicture& sprite : sprites)
-            sprite.SetDevice(device);
-    }
-    void Draw(TDxSprite& sprite) override
-    {
-        for (int i = 0; i < 3; ++i)
-            sprites[i].DrawAt(sprite, 20 + i * 320, 168);
-    }
-    TDxPicture sprites[3];
-};
 
 TTextBlock SixtyWords()
 {
@@ -58,20 +29,20 @@ void BM_PannedTintedSceneFrame(benchmark::State& state)
     TFontManager fonts;
     TRenderDevice render(fonts, clock, {});
     TBgControl background(clock);
-    TSpriteLayer characters(clock);
+    bench::TSpriteLayer characters(clock);
     TTextBox window(fonts, clock);
     render.SetLayer(TLayerSlot::Background, &background);
     render.SetLayer(TLayerSlot::Characters, &characters);
     render.SetLayer(TLayerSlot::TextWindow, &window);
     render.SetBackgroundColor([&background] { return background.Color(); });
     render.CreateDevice(false);
-    background.SetPicture(WritePicture(dir, QStringLiteral("bg.jpg"), 1024, 768, false));
+    background.SetPicture(bench::WritePicture(dir, QStringLiteral("bg.jpg"), 1024, 768, false, 85));
     background.SetFit(true);
     background.SetZoom(150);
     background.SetTintColor(0x400000);
     background.SetTintAlpha(110);
     for (int i = 0; i < 3; ++i)
-        characters.sprites[i].LoadFromFile(WritePicture(dir, QStringLiteral("c%1.png").arg(i), 400, 600, true));
+        characters.sprites[i].LoadFromFile(bench::WritePicture(dir, QStringLiteral("c%1.png").arg(i), 400, 600, true));
     window.ResetLook();
     window.SetName(QStringLiteral("Old Tom"));
     window.SetText(SixtyWords());
@@ -96,7 +67,7 @@ BENCHMARK(BM_PannedTintedSceneFrame)->Unit(benchmark::kMillisecond)->MeasureProc
 void LoadPicture(benchmark::State& state, bool forgetDecoded)
 {
     QTemporaryDir dir;
-    const QString file = WritePicture(dir, QStringLiteral("bg.jpg"), 1024, 768, false);
+    const QString file = bench::WritePicture(dir, QStringLiteral("bg.jpg"), 1024, 768, false, 85);
     std::shared_ptr<TDxDevice> device;
     TDirect3D().CreateDevice(0, TPresentParams{1024, 768, true}, device);
     TVirtualClock clock;

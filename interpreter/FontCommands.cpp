@@ -6,7 +6,32 @@
 #include "render/SelboxControl.h"
 #include "render/TextboxControl.h"
 
-// The fonts of narration, character text, speaker names and choices.
+// The fonts of narration, character text, speaker names and choices. A
+// command that changes one field reads the object's whole font and hands it
+// back changed, so that a font object is made again only when face, size or
+// style changed.
+
+namespace {
+
+TFontInfo WithSize(TFontInfo font, int size)
+{
+    font.size = size;
+    return font;
+}
+
+TFontInfo WithColor(TFontInfo font, TColorValue color)
+{
+    font.color = color;
+    return font;
+}
+
+TFontInfo WithoutStyle(TFontInfo font)
+{
+    font.style = 0;
+    return font;
+}
+
+} // namespace
 
 // Face, then the optional size and colour, each handed on as soon as it is
 // read: a bad colour keeps the new face and size. An unknown face is
@@ -41,17 +66,13 @@ CommandResult TPresentationCommands::CmdFont(const TCmdData& cmd)
 
 CommandResult TPresentationCommands::CmdFontSize(const TCmdData& cmd)
 {
-    TFontInfo font = parts_.TextBox.NarrationFont();
-    font.size = RequiredFontSize(cmd);
-    parts_.TextBox.SetNarrationFont(font);
+    parts_.TextBox.SetNarrationFont(WithSize(parts_.TextBox.NarrationFont(), RequiredFontSize(cmd)));
     return WaitStates::Run;
 }
 
 CommandResult TPresentationCommands::CmdFontColor(const TCmdData& cmd)
 {
-    TFontInfo font = parts_.TextBox.NarrationFont();
-    font.color = RequiredColor(cmd);
-    parts_.TextBox.SetNarrationFont(font);
+    parts_.TextBox.SetNarrationFont(WithColor(parts_.TextBox.NarrationFont(), RequiredColor(cmd)));
     return WaitStates::Run;
 }
 
@@ -69,12 +90,8 @@ CommandResult TPresentationCommands::CmdCharFontSize(const TCmdData& cmd)
 {
     TTextBox& box = parts_.TextBox;
     const int size = RequiredFontSize(cmd);
-    TFontInfo font = box.CharTextFont();
-    font.size = size;
-    box.SetCharTextFont(font);
-    TFontInfo name = box.NameFont();
-    name.size = size;
-    box.SetNameFont(name);
+    box.SetCharTextFont(WithSize(box.CharTextFont(), size));
+    box.SetNameFont(WithSize(box.NameFont(), size));
     return WaitStates::Run;
 }
 
@@ -82,12 +99,8 @@ CommandResult TPresentationCommands::CmdCharFontColor(const TCmdData& cmd)
 {
     TTextBox& box = parts_.TextBox;
     const TColorValue color = RequiredColor(cmd);
-    TFontInfo font = box.CharTextFont();
-    font.color = color;
-    box.SetCharTextFont(font);
-    TFontInfo name = box.NameFont();
-    name.color = color;
-    box.SetNameFont(name);
+    box.SetCharTextFont(WithColor(box.CharTextFont(), color));
+    box.SetNameFont(WithColor(box.NameFont(), color));
     return WaitStates::Run;
 }
 
@@ -95,50 +108,39 @@ CommandResult TPresentationCommands::CmdCharFontColor(const TCmdData& cmd)
 CommandResult TPresentationCommands::CmdNameFont(const TCmdData& cmd)
 {
     TTextBox& box = parts_.TextBox;
-    TFontInfo font = box.NameFont();
-    font.style = 0;
-    ReadFont(cmd, QStringLiteral("Font"), font, [&box](const TFontInfo& f) { box.SetNameFont(f); });
+    ReadFont(cmd, QStringLiteral("Font"), WithoutStyle(box.NameFont()),
+             [&box](const TFontInfo& f) { box.SetNameFont(f); });
     return WaitStates::Run;
 }
 
 CommandResult TPresentationCommands::CmdNameFontSize(const TCmdData& cmd)
 {
-    TFontInfo font = parts_.TextBox.NameFont();
-    font.size = RequiredFontSize(cmd);
-    parts_.TextBox.SetNameFont(font);
+    parts_.TextBox.SetNameFont(WithSize(parts_.TextBox.NameFont(), RequiredFontSize(cmd)));
     return WaitStates::Run;
 }
 
 CommandResult TPresentationCommands::CmdNameFontColor(const TCmdData& cmd)
 {
-    TFontInfo font = parts_.TextBox.NameFont();
-    font.color = RequiredColor(cmd);
-    parts_.TextBox.SetNameFont(font);
+    parts_.TextBox.SetNameFont(WithColor(parts_.TextBox.NameFont(), RequiredColor(cmd)));
     return WaitStates::Run;
 }
 
 CommandResult TPresentationCommands::CmdSelFont(const TCmdData& cmd)
 {
     TSelectionBox& box = parts_.SelectionBox;
-    TFontInfo font = box.Font();
-    font.style = 0;
-    ReadFont(cmd, QStringLiteral("Font"), font, [&box](const TFontInfo& f) { box.SetFont(f); });
+    ReadFont(cmd, QStringLiteral("Font"), WithoutStyle(box.Font()), [&box](const TFontInfo& f) { box.SetFont(f); });
     return WaitStates::Run;
 }
 
 CommandResult TPresentationCommands::CmdSelFontSize(const TCmdData& cmd)
 {
-    TFontInfo font = parts_.SelectionBox.Font();
-    font.size = RequiredFontSize(cmd);
-    parts_.SelectionBox.SetFont(font);
+    parts_.SelectionBox.SetFont(WithSize(parts_.SelectionBox.Font(), RequiredFontSize(cmd)));
     return WaitStates::Run;
 }
 
 CommandResult TPresentationCommands::CmdSelFontColor(const TCmdData& cmd)
 {
-    TFontInfo font = parts_.SelectionBox.Font();
-    font.color = RequiredColor(cmd);
-    parts_.SelectionBox.SetFont(font);
+    parts_.SelectionBox.SetFont(WithColor(parts_.SelectionBox.Font(), RequiredColor(cmd)));
     return WaitStates::Run;
 }
 
