@@ -33,6 +33,23 @@ TEST_F(ScriptedReaderTest, AutoAndSkipAnswerClickWaitsButNotChoices)
     EXPECT_EQ(automatic.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Exhausted);
 }
 
+// In a window every skipped text gets one frame, drawn before its click is
+// answered: that frame must show the text whole.
+TEST_F(ScriptedReaderTest, SkipCompletesTheTextBeforeItsFrameAndThenAnswers)
+{
+    Open(":-\nA line that would type out.\nnext\n-:\n");
+    textBox.SetSpeed(8);
+    TScriptedReader skip({}, false, true);
+    Frame();
+    ASSERT_TRUE(story.IsTyping());
+    skip.CompleteSkippedText(story);
+    EXPECT_FALSE(story.IsTyping());
+    EXPECT_EQ(story.WaitState, WaitStates::Click);
+    EXPECT_EQ(skip.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Delivered);
+    Frame();
+    EXPECT_EQ(Shown.last(), "next");
+}
+
 TEST(ReaderEvents, MalformedEventsAreNamed)
 {
     EXPECT_EQ(ParseReaderEvents(" click ;; move 1 2 ;key UP").size(), 3u);
