@@ -59,7 +59,10 @@ private:
         qsizetype end = i_ + 1;
         while (end < text_.size() && !MayStartMarkup(text_[end]))
             ++end;
-        pending_ += QStringView(text_).mid(i_, end - i_);
+        if (i_ == 0 && end == text_.size())
+            pending_ = text_;  // a line without markup shares its text, uncopied
+        else
+            pending_ += QStringView(text_).mid(i_, end - i_);
         i_ = end;
     }
 
