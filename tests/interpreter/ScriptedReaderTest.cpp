@@ -25,8 +25,11 @@ TEST_F(ScriptedReaderTest, EventsArriveOnlyWhileTheStoryWaits)
 TEST_F(ScriptedReaderTest, AutoAndSkipAnswerClickWaitsButNotChoices)
 {
     Open(":-\none\n-:\n");
+    textBox.SetSpeed(8);
     TScriptedReader automatic({}, true, false);
     Frame();
+    EXPECT_EQ(automatic.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Idle);  // still typing
+    Frames(2);  // 32 ms type the three letters
     EXPECT_EQ(automatic.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Delivered);
     EXPECT_EQ(story.WaitState, WaitStates::Run);
     story.WaitState = WaitStates::Choice;
