@@ -89,11 +89,10 @@ bool Animated(const TDxPicture& picture)
 
 bool TInterpreter::LayersMoveWithTime() const
 {
-    const bool textWindowMoves = textBox_.Visible() && (textBox_.IsTyping() || Animated(textBox_.CursorPicture()));
     const bool selectionMoves = selectionBox_.Visible() && (Animated(selectionBox_.LeftCursor())
                                                             || Animated(selectionBox_.RightCursor()));
-    return background_.IsAnimating() || Animated(background_.Picture()) || textWindowMoves || selectionMoves
-        || Animated(mouseCursor_);
+    return background_.IsAnimating() || Animated(background_.Picture()) || textBox_.ChangesWithTime()
+        || selectionMoves || Animated(mouseCursor_);
 }
 
 void TInterpreter::ExecuteUntilWait()
