@@ -74,7 +74,7 @@ void TInterpreter::ExecuteUntilWait()
         while (parser_.Position >= 0 && parser_.Position < parser_.LineCount() && !budget.Exhausted()) {
             const int32_t index = parser_.Position;
             parser_.NextLine();  // before running: a line that throws is not retried
-            if (RunLine(index) == TStep::Leave)
+            if (RunLine(index) == TStep::Leave && !AnswerClickAtOnce())
                 break;
         }
     } catch (...) {
@@ -84,6 +84,19 @@ void TInterpreter::ExecuteUntilWait()
     parser_.EndUpdate();
     if (parser_.Position > parser_.LineCount())
         StopExecution();
+}
+
+// Nobody sees the frame a headless skip would show a text in, so the click
+// it waits for is answered here rather than one main-loop pass later, which
+// was most of the cost of skipping through a long story.
+bool TInterpreter::AnswerClickAtOnce()
+{
+    if (!AnswerClicksInStepLoop || WaitState != WaitStates::Click)
+        return false;
+    if (IsTyping())
+        CompleteTyping();
+    WaitState = WaitStates::Run;
+    return true;
 }
 
 TInterpreter::TStep TInterpreter::RunLine(int32_t index)
