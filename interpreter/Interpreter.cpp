@@ -8,11 +8,6 @@
 
 namespace {
 
-bool IsComment(const QString& line)
-{
-    return line.size() >= 2 && line[0] == u'/' && line[1] == u'/';
-}
-
 // Real elapsed time, independent of the story clock: a looping script must
 // give the window control back even when the story runs on virtual time.
 class TStepBudget {
@@ -103,12 +98,12 @@ TInterpreter::TStep TInterpreter::RunLine(int32_t index)
 {
     if (const TParsedCommand* command = commandCache_.Find(index))
         return RunCommand(*command);
-    // A copy: a handler may load another script, which replaces the lines.
-    const QString line = parser_.Lines()[index];
-    if (line.isEmpty() || IsComment(line) || line[0] == u'#')
+    if (parser_.LineIsEmpty(index) || parser_.LineStartsWith(index, QLatin1StringView("//"))
+        || parser_.LineStartsWith(index, QLatin1StringView("#")))
         return TStep::Continue;
-    if (line[0] == u'@')
+    if (parser_.LineStartsWith(index, QLatin1StringView("@")))
         return RunCommand(commandCache_.At(index));
+    const QString line = parser_.Line(index);
     if (line == u":-") {
         if (InTextBlock)
             throw Exception(QStringLiteral("Illegal duplicate text block opener!"));
