@@ -2,6 +2,17 @@
 
 #include "engine/Exceptions.h"
 
+namespace {
+
+// Every line is looked at while a script loads; a full case fold per
+// character cost more than finding the line.
+char16_t FoldAscii(char16_t unit)
+{
+    return (unit >= u'A' && unit <= u'Z') ? char16_t(unit + (u'a' - u'A')) : unit;
+}
+
+} // namespace
+
 uint32_t TScriptLines::AddSource(TTextBytes text)
 {
     sources_.push_back(std::move(text));
@@ -12,6 +23,10 @@ std::vector<TLineRef> TScriptLines::SplitSource(uint32_t source) const
 {
     const TTextBytes& text = sources_[source];
     std::vector<TLineRef> lines;
+    // Room for lines of 32 units on average, more than most scripts need:
+    // room never written to costs no memory, while growing the array step
+    // by step touched twice its final size.
+    lines.reserve(size_t((text.End() - text.Begin) / 32 + 1));
     for (qsizetype start = text.Begin; start < text.End();) {
         const qsizetype lineBreak = text.FindLineBreak(start);
         const qsizetype length = lineBreak - start;
@@ -43,9 +58,9 @@ bool TScriptLines::StartsWith(const TLineRef& line, QLatin1StringView prefix, bo
     for (qsizetype i = 0; i < prefix.size(); ++i) {
         char16_t unit = text.Unit(line.Start + i);
         char16_t wanted = prefix[i].unicode();
-        if (ignoreCase && unit < 0x80 && wanted < 0x80) {
-            unit = char16_t(QChar::toLower(unit));
-            wanted = char16_t(QChar::toLower(wanted));
+        if (ignoreCase) {
+            unit = FoldAscii(unit);
+            wanted = FoldAscii(wanted);
         }
         if (unit != wanted)
             return false;
