@@ -55,8 +55,9 @@ public:
     bool LineIsEmpty(qsizetype index) const { return lines_.IsEmpty(index); }
     // Tells comments, labels and commands apart without decoding the line.
     bool LineStartsWith(qsizetype index, QLatin1StringView prefix) const { return lines_.StartsWith(index, prefix); }
-    // Every line decoded, for views of the whole script.
-    QStringList Lines() const { return lines_.ToStringList(); }
+    // Every line decoded, for views of the whole script. Named for what it
+    // costs: indexing it in a loop would decode the script once per line.
+    QStringList DecodeAllLines() const { return lines_.ToStringList(); }
     const std::vector<TFileBlock>& Blocks() const { return blocks_; }
     std::optional<TFileBlockHit> FindFileBlock(qsizetype index) const;
     void ClearFileBlocks();
