@@ -71,7 +71,7 @@ TEST_F(AudioCommandsTest, BgMusicVolChecksVolumeAndTime)
 
 TEST_F(AudioCommandsTest, BgSoundPlaysOnceOrLoopsAndLogsBeforeLookingForTheFile)
 {
-    RunStory("@bgsound rain, once\n");
+    RunStory("@bgsound rain, Once\n");
     EXPECT_NE(sound.BgSoundSample, nullptr);
     EXPECT_EQ(TSoundPlayer::MixerChannelVolume(0), 128);
     RunStory("@bgsound rain, , 128\n@bgsound rain, loop\n@bgsoundvol off\n");
