@@ -14,6 +14,7 @@
 #include "render/TextboxControl.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <memory>
 
@@ -88,6 +89,8 @@ private:
     void ApplyWindowMode(bool fullscreen);
     void FitViewportToGameScreen();
     TRenderCallbacks MakeRenderCallbacks();
+    void FlushConsoleBacklog();
+    void DropOldestConsoleLines();
 
     TGame& game_;
     TClock& clock_;
@@ -111,6 +114,11 @@ private:
     TStubPanel* viewport_ = nullptr;
     QTabWidget* editorTabs_ = nullptr;
     QPlainTextEdit* console_ = nullptr;
+    // Lines logged while the console was hidden; the pane shows the last
+    // ConsoleLines of everything logged, give or take one drop step.
+    QStringList consoleBacklog_;
+    static constexpr int ConsoleLines = 10000;
+    static constexpr int ConsoleDropStep = 1000;
     QLineEdit* commandEdit_ = nullptr;
     QAction* actConsole_ = nullptr;
     QAction* actFullscreen_ = nullptr;
