@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 TForm_Main::TForm_Main(TGame& game, TClock& clock)
@@ -85,7 +86,7 @@ void TForm_Main::CreateWidgets()
     layout->setContentsMargins(0, 0, 0, 0);
     console_ = new QPlainTextEdit(consolePage);
     console_->setReadOnly(true);
-    console_->setMaximumBlockCount(10000);
+    console_->installEventFilter(this);
     commandEdit_ = new QLineEdit(consolePage);
     layout->addWidget(console_);
     layout->addWidget(commandEdit_);
@@ -255,9 +256,40 @@ void TForm_Main::Log(const QString& message)
     game_.Log(message);
 }
 
+// Laying out a line in the pane costs far more than running a script line,
+// so a hidden pane only keeps the lines it will show; they go in all at once
+// when it is shown.
 void TForm_Main::AppendConsoleLine(const QString& line)
 {
+    if (!console_->isVisible()) {
+        consoleBacklog_.append(line);
+        if (consoleBacklog_.size() > ConsoleLines + ConsoleDropStep)
+            consoleBacklog_.remove(0, consoleBacklog_.size() - ConsoleLines);
+        return;
+    }
     console_->appendPlainText(line);
+    DropOldestConsoleLines();
+}
+
+void TForm_Main::FlushConsoleBacklog()
+{
+    if (consoleBacklog_.isEmpty())
+        return;
+    console_->appendPlainText(consoleBacklog_.join(u'\n'));
+    consoleBacklog_.clear();
+    DropOldestConsoleLines();
+}
+
+// Not the pane's own block limit: a full pane would drop one line per append
+// and measure every line left each time. Dropping in steps measures it once
+// per step.
+void TForm_Main::DropOldestConsoleLines()
+{
+    if (console_->blockCount() <= ConsoleLines + ConsoleDropStep)
+        return;
+    QTextCursor oldest(console_->document());
+    oldest.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, console_->blockCount() - ConsoleLines);
+    oldest.removeSelectedText();
 }
 
 void TForm_Main::CloseMainWindow()
@@ -304,6 +336,8 @@ void TForm_Main::keyPressEvent(QKeyEvent* event)
 
 bool TForm_Main::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == console_ && event->type() == QEvent::Show)
+        FlushConsoleBacklog();
     if (watched != viewport_)
         return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {

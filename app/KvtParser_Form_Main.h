@@ -18,6 +18,7 @@
 #include "render/TextboxControl.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <memory>
 
@@ -93,6 +94,8 @@ private:
     TRenderCallbacks MakeRenderCallbacks();
     TPresentationParts MakePresentationParts();
     void WireLayers();
+    void FlushConsoleBacklog();
+    void DropOldestConsoleLines();
 
     TGame& game_;
     TClock& clock_;
@@ -120,6 +123,11 @@ private:
     TStubPanel* viewport_ = nullptr;
     QTabWidget* editorTabs_ = nullptr;
     QPlainTextEdit* console_ = nullptr;
+    // Lines logged while the console was hidden; the pane shows the last
+    // ConsoleLines of everything logged, give or take one drop step.
+    QStringList consoleBacklog_;
+    static constexpr int ConsoleLines = 10000;
+    static constexpr int ConsoleDropStep = 1000;
     QLineEdit* commandEdit_ = nullptr;
     QAction* actConsole_ = nullptr;
     QAction* actFullscreen_ = nullptr;

@@ -12,11 +12,6 @@
 
 namespace {
 
-bool IsComment(const QString& line)
-{
-    return line.size() >= 2 && line[0] == u'/' && line[1] == u'/';
-}
-
 // Real elapsed time, independent of the story clock: a looping script must
 // give the window control back even when the story runs on virtual time.
 class TStepBudget {
@@ -105,7 +100,7 @@ void TInterpreter::ExecuteUntilWait()
         while (parser_.Position >= 0 && parser_.Position < parser_.LineCount() && !budget.Exhausted()) {
             const int32_t index = parser_.Position;
             parser_.NextLine();  // before running: a line that throws is not retried
-            if (RunLine(index) == TStep::Leave)
+            if (RunLine(index) == TStep::Leave && !AnswerClickAtOnce())
                 break;
         }
     } catch (...) {
@@ -117,16 +112,29 @@ void TInterpreter::ExecuteUntilWait()
         StopExecution();
 }
 
+// Nobody sees the frame a headless skip would show a text in, so the click
+// it waits for is answered here rather than one main-loop pass later, which
+// was most of the cost of skipping through a long story.
+bool TInterpreter::AnswerClickAtOnce()
+{
+    if (!AnswerClicksInStepLoop || WaitState != WaitStates::Click)
+        return false;
+    if (IsTyping())
+        CompleteTyping();
+    WaitState = WaitStates::Run;
+    return true;
+}
+
 TInterpreter::TStep TInterpreter::RunLine(int32_t index)
 {
     if (const TParsedCommand* command = commandCache_.Find(index))
         return RunCommand(*command);
-    // A copy: a handler may load another script, which replaces the lines.
-    const QString line = parser_.Lines()[index];
-    if (line.isEmpty() || IsComment(line) || line[0] == u'#')
+    if (parser_.LineIsEmpty(index) || parser_.LineStartsWith(index, QLatin1StringView("//"))
+        || parser_.LineStartsWith(index, QLatin1StringView("#")))
         return TStep::Continue;
-    if (line[0] == u'@')
+    if (parser_.LineStartsWith(index, QLatin1StringView("@")))
         return RunCommand(commandCache_.At(index));
+    const QString line = parser_.Line(index);
     if (line == u":-") {
         if (InTextBlock)
             throw Exception(QStringLiteral("Illegal duplicate text block opener!"));

@@ -113,6 +113,9 @@ public:
     // Every main-loop pass runs lines for at most this long, so a script
     // that loops without waiting cannot freeze the window.
     uint32_t StepBudgetMs = 100;
+    // Headless "--skip": every click wait is answered inside the step loop,
+    // as long as the step budget lasts, without a pass of the main loop.
+    bool AnswerClicksInStepLoop = false;
 
     const QString& Chapter() const { return chapter_; }
     const QString& Section() const { return section_; }
@@ -170,6 +173,7 @@ private:
     // step loop pieces
     enum class TStep { Continue, Leave };
     TStep RunLine(int32_t index);
+    bool AnswerClickAtOnce();
     TStep RunCommand(const TParsedCommand& parsed);
     TStep RunCharacterLine(const QString& line);
     TStep WaitForReader(const TTextBlock& shown);

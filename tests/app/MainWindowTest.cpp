@@ -106,7 +106,8 @@ TEST_F(MainWindowTest, CursorPictureHidesTheCursorOnWindowAndViewport)
 
 TEST_F(MainWindowTest, SettingsReadWhileTheWindowIsBuiltReachLogAndConsoleInOrder)
 {
-    TForm_Main& form = Start({"DisplayFps=maybe", "Scramble=x"});
+    TForm_Main& form = Start({"Debug=1", "ShowConsoleOnStartup=1", "DisplayFps=maybe", "Scramble=x"});
+    form.ShowMainWindow();
     const QString fps = QStringLiteral("Invalid boolean option: DisplayFps=maybe. Assuming default (False).");
     const QString scramble = QStringLiteral("Invalid integer option: Scramble=x. Assuming default (0).");
     const QString console = form.findChild<QPlainTextEdit*>()->toPlainText();

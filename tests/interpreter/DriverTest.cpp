@@ -220,3 +220,17 @@ TEST_F(DriverTest, RegistryFollowsTheCommandTableOrder)
     EXPECT_GE(names.size(), 29);
     EXPECT_FALSE(commands.IsRegistered(QStringLiteral("include")));
 }
+
+// Headless skipping: one pass runs through every text and click wait, and
+// stops only where the reader must choose or the script ends.
+TEST_F(DriverTest, ClicksAnsweredInTheStepLoopRunThroughTextsInOnePass)
+{
+    story.AnswerClicksInStepLoop = true;
+    Open(QStringLiteral(":-\none\ntwo\n-:\n@waitclk\nAnna: three\n@exit\n:-\nnever\n-:\n"));
+    textBox.SetSpeed(50);  // still typing when answered: shown whole first
+    Frame();
+    EXPECT_EQ(Shown, (QStringList{"one", "two", "Anna: three"}));
+    EXPECT_FALSE(story.IsTyping());
+    EXPECT_EQ(story.WaitState, WaitStates::Exit);
+    EXPECT_EQ(host.FramesRendered, 0);
+}
