@@ -21,17 +21,22 @@
 TForm_Main::TForm_Main(TGame& game, TClock& clock)
     : game_(game),
       clock_(clock),
+      images_(clock_, [this](const QString& message) { Log(QStringLiteral("Images: ") + message); }),
       product_(variables_, [this](const QString& message) { Log(message); }),
       sound_(clock_, [this](const QString& message) { Log(message); }),
       fonts_([this](const QString& message) { Log(QStringLiteral("Font manager: ") + message); }),
+      background_(clock_),
       textBox_(fonts_, clock_),
+      selectionBox_(fonts_, clock_),
       text_(textBox_, fonts_, parser_, variables_),
       render_(std::make_unique<TRenderDevice>(fonts_, clock_, MakeRenderCallbacks())),
       missingFiles_([this](const QString& message) { Log(message); }),
-      story_({parser_, variables_, product_, commands_, sound_, fonts_, clock_, *this, textBox_, text_}),
+      presentation_(MakePresentationParts()),
+      story_({parser_, variables_, product_, commands_, sound_, fonts_, clock_, *this, textBox_, text_, images_,
+              background_, selectionBox_, render_->MouseCursorPicture(), presentation_}),
       audio_(sound_, parser_, missingFiles_, story_, [this](const QString& message) { Log(message); })
 {
-    render_->SetLayer(TLayerSlot::TextWindow, &textBox_);
+    WireLayers();
     variables_.OnLog = [this](const QString& message) { Log(message); };
     setWindowTitle(QStringLiteral("KvtParser"));
     CreateWidgets();
@@ -39,12 +44,31 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
     // The area below the menu bar is the game screen, pixel for pixel, so a
     // present never has to scale the frame. Measured once the menus exist.
     resize(GameScreenWidth, GameScreenHeight + menuBar()->sizeHint().height());
-    RegisterCommandTable(commands_, {&story_, &audio_});
+    RegisterCommandTable(commands_, {&story_, &audio_, &presentation_});
     ApplyStartupSettings();
     story_.ResetAll();
 }
 
 TForm_Main::~TForm_Main() = default;
+
+void TForm_Main::WireLayers()
+{
+    render_->SetLayer(TLayerSlot::Background, &background_);
+    render_->SetLayer(TLayerSlot::TextWindow, &textBox_);
+    render_->SetLayer(TLayerSlot::SelectionBox, &selectionBox_);
+    render_->SetBackgroundColor([this] { return background_.Color(); });
+    render_->AddDeviceClient({[this](const std::shared_ptr<TDxDevice>& device) { images_.SetDevice(device); },
+                              [this] { images_.DeviceReset(); }, [this] { images_.DeviceLost(); }});
+    background_.SetViewSize(GameScreenWidth, GameScreenHeight);
+    selectionBox_.SetCenter(QPoint(GameScreenWidth / 2, GameScreenHeight / 2));
+}
+
+TPresentationParts TForm_Main::MakePresentationParts()
+{
+    return {background_, textBox_, selectionBox_, render_->MouseCursorPicture(),
+            [this](bool on) { render_->ShowMouseCursorPicture(on); }, fonts_, images_, parser_, missingFiles_,
+            [this](const QString& message) { Log(message); }};
+}
 
 void TForm_Main::CreateWidgets()
 {
@@ -95,6 +119,15 @@ void TForm_Main::CreateActions()
     QAction* jump = flow->addAction(QStringLiteral("Jump To..."));
     jump->setVisible(debug);
     connect(jump, &QAction::triggered, this, guarded(&TForm_Main::actFlowJumpToExecute));
+
+    // Missing asset files are only logged unless the author turns this off;
+    // readers, who never see the menu, always have it on.
+    QMenu* settings = menuBar()->addMenu(QStringLiteral("Settings"));
+    settings->menuAction()->setVisible(debug);
+    QAction* skipMissing = settings->addAction(QStringLiteral("Skip Missing Files"));
+    skipMissing->setCheckable(true);
+    skipMissing->setChecked(missingFiles_.SkipMissingFiles);
+    connect(skipMissing, &QAction::toggled, this, [this](bool on) { missingFiles_.SkipMissingFiles = on; });
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
     actConsole_ = view->addAction(QStringLiteral("Console"));
@@ -188,12 +221,6 @@ void TForm_Main::SaveScreenshot(const QString& fileName)
 {
     if (!render_->SaveScreenshot(fileName))
         throw Exception(QStringLiteral("Cannot write screenshot \"%1\".").arg(fileName));
-}
-
-void TForm_Main::ResetMouseCursor()
-{
-    render_->MouseCursorPicture().Clear();
-    render_->ShowMouseCursorPicture(false);
 }
 
 void TForm_Main::ApplyStartupSettings()

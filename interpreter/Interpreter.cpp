@@ -1,8 +1,12 @@
 #include "interpreter/Interpreter.h"
 
+#include "assets/ImageLoader.h"
 #include "audio/SoundPlayer.h"
 #include "engine/Exceptions.h"
 #include "interpreter/CharacterLines.h"
+#include "interpreter/PresentationCommands.h"
+#include "render/BgControl.h"
+#include "render/SelboxControl.h"
 
 #include <chrono>
 
@@ -40,6 +44,11 @@ TInterpreter::TInterpreter(const TStoryParts& parts)
       host_(parts.Host),
       textBox_(parts.TextBox),
       text_(parts.Text),
+      images_(parts.Images),
+      background_(parts.Background),
+      selectionBox_(parts.SelectionBox),
+      mouseCursor_(parts.MouseCursor),
+      presentation_(parts.Presentation),
       commandCache_(parser_, commands_)
 {
 }
@@ -52,11 +61,33 @@ void TInterpreter::AdvanceFrame()
     const uint32_t elapsed = LastFrameTick == 0 ? 0 : now - LastFrameTick;
     sound_.Update();  // fades first: a line may start new music this frame
     ExecuteUntilWait();
-    bool changed = false;
+    // Every layer animates, whether or not an earlier one already asked for
+    // a repaint.
+    bool changed = background_.Update(elapsed);
     changed |= textBox_.Update(elapsed);
+    if (selectionBox_.Visible())
+        changed |= selectionBox_.Update(now);
+    changed |= mouseCursor_.Update(now);
     if (changed)
         host_.Invalidate();
     LastFrameTick = now;
+}
+
+namespace {
+
+bool Animated(const TDxPicture& picture)
+{
+    return picture.FrameCount() > 1;
+}
+
+} // namespace
+
+bool TInterpreter::LayersMoveWithTime() const
+{
+    const bool selectionMoves = selectionBox_.Visible() && (Animated(selectionBox_.LeftCursor())
+                                                            || Animated(selectionBox_.RightCursor()));
+    return background_.IsAnimating() || Animated(background_.Picture()) || textBox_.ChangesWithTime()
+        || selectionMoves || Animated(mouseCursor_);
 }
 
 void TInterpreter::ExecuteUntilWait()
@@ -265,10 +296,12 @@ void TInterpreter::JumpToLine(int32_t line)
 void TInterpreter::ResetPresentation()
 {
     WaitState = WaitStates::Run;
-    textBox_.ResetLook();
+    presentation_.ResetPresentation();
     sound_.PlayMusic(QString(), 0, 0);
     sound_.PlayBgSound(QString(), false, 0);
-    host_.ResetMouseCursor();
+    // "repaint off" must not outlive the story that said it.
+    if (host_.RepaintSuspended())
+        host_.ResumeRepaint();
 }
 
 void TInterpreter::ResetSession()
@@ -302,7 +335,10 @@ void TInterpreter::OpenScript(const QString& fileName)
     InTextBlock = false;
     parser_.LoadScript(fileName);
     fonts_.LoadFonts(parser_.FontsFolder());
+    // Before the images folder: a malformed "_images.code" is reported, but
+    // the story it came with still runs.
     Halted = false;
+    images_.SetFolder(parser_.ImagesFolder());
 }
 
 void TInterpreter::Restart()

@@ -15,6 +15,8 @@
 #include <QString>
 #include <QTransform>
 
+#include "render/ImageCache.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -79,12 +81,15 @@ struct TLockedRect {
     void* bits = nullptr; // first pixel of the locked rectangle, 32-bit ARGB
 };
 
-// Shared between a device and the resources it made: the planned failures
-// and the count of default-pool resources, which must all be gone before a
-// Reset can succeed (that is what makes DeviceLost handlers matter).
+// Shared between a device and the resources it made: the planned failures,
+// the count of default-pool resources, which must all be gone before a
+// Reset can succeed (that is what makes DeviceLost handlers matter), and the
+// decoded picture files, which outlive a Reset so that reloading every
+// texture afterwards decodes nothing.
 struct TDxShared {
     TDxFaults faults;
     int defaultPoolResources = 0;
+    TImageCache images;
 };
 
 // 32-bit ARGB pixels with straight alpha, 0xAARRGGBB in memory order.
@@ -102,10 +107,24 @@ public:
     const QImage& Pixels() const { return pixels_; }
     void ReplacePixels(QImage image);
     const QImage& DrawImage() const;
+    // The one straight ARGB value of a small surface whose pixels all share
+    // it (a tint, a line): drawn as a plain fill, which costs a fraction of
+    // filtering a stretched texture.
+    std::optional<QRgb> UniformColor() const;
+    // `part` of the drawn pixels smoothly scaled to `size`, kept while the
+    // same request comes again: made only when it is asked for a second
+    // time in a row, so a size that changes every frame (a zoom under way)
+    // costs no scaling on top of the draw. Null when not (yet) kept.
+    const QImage* ScaledCopy(const QRect& part, QSize size) const;
+    TDxShared& Shared() const { return *shared_; }
 
 private:
     QImage pixels_;
     mutable QImage premultiplied_;
+    mutable std::optional<QRgb> uniform_;
+    mutable QImage scaled_;
+    mutable QRect scaledPart_;
+    mutable QSize scaledSize_;
     mutable bool premultipliedStale_ = true;
     bool locked_ = false;
     bool lockedForWrite_ = false;
@@ -242,6 +261,8 @@ public:
     TDxDevice& Device() { return *device_; }
 
 private:
+    bool DrawScaledCopy(const TDxSurface& surface, const QRect& part, QPointF position);
+
     std::shared_ptr<TDxDevice> device_;
     std::optional<QPainter> painter_;
     QTransform transform_;
@@ -309,5 +330,7 @@ struct TImageInfo {
 TResult GetImageInfoFromFile(const QString& file, TImageInfo& out);
 // Decodes the whole file into the top-left of `target`. Pixels whose ARGB
 // equals `colorKey` (non-zero, so always with alpha 255) become transparent
-// black; 0 means no key. A truncated file fails.
+// black; 0 means no key. A truncated file fails, and so does a file larger
+// than any picture a texture can hold. A file unchanged since it was last
+// decoded comes from the device's image cache.
 TResult LoadSurfaceFromFile(TDxSurface& target, const QString& file, uint32_t colorKey);

@@ -122,6 +122,27 @@ TEST_F(MainWindowTest, FrameTimeLineKeepsFramesComing)
     EXPECT_TRUE(Start({"DisplayFps=1"}).FramesDependOnTime());
 }
 
+// Readers never see the toggle, yet a missing asset must still only be
+// logged; an author who turns it off gets the error.
+TEST_F(MainWindowTest, SkipMissingFilesIsOnAtStartAndHiddenFromReaders)
+{
+    TForm_Main& form = Start({});
+    QAction* skip = nullptr;
+    for (QAction* action : form.findChildren<QAction*>())
+        if (action->text() == QStringLiteral("Skip Missing Files"))
+            skip = action;
+    ASSERT_NE(skip, nullptr);
+    EXPECT_TRUE(skip->isChecked());
+    for (QAction* menu : form.menuBar()->actions()) {
+        if (menu->text() == QStringLiteral("Settings")) {
+            EXPECT_FALSE(menu->isVisible());
+        }
+    }
+    EXPECT_NO_THROW(form.Story().RunConsoleCommand(QStringLiteral("@bg nowhere")));
+    skip->setChecked(false);
+    EXPECT_THROW(form.Story().RunConsoleCommand(QStringLiteral("@bg nowhere")), Exception);
+}
+
 // A reader who waits for a text to type out sends no events: the main loop
 // must still wake every frame until the text is whole.
 TEST_F(MainWindowTest, TypingTextKeepsFramesComingUntilItIsWhole)

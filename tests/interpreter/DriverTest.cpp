@@ -24,7 +24,8 @@ TEST_F(DriverTest, UnknownCommandIsLoggedAndExecutionGoesOn)
 {
     Open(QStringLiteral("@foo a, b\n@\n:-\ntext\n-:\n"));
     Frame();
-    EXPECT_EQ(host.LogLines, (QStringList{"Unrecognized command: foo a, b", "Unrecognized command:  "}));
+    EXPECT_EQ(host.LogLines,
+              (QStringList{"Setting bg: none", "Unrecognized command: foo a, b", "Unrecognized command:  "}));
     EXPECT_EQ(Shown, QStringList{"text"});
 }
 
@@ -146,7 +147,8 @@ TEST_F(DriverTest, ConsoleCommandsRunUnexpandedAndNeverWait)
     Frame();
     story.RunConsoleCommand(QStringLiteral("@waitclk"));
     story.RunConsoleCommand(QStringLiteral("@foo %x%"));
-    EXPECT_EQ(host.LogLines, (QStringList{">> @waitclk", ">> @foo %x%", "Unrecognized command: foo %x%"}));
+    EXPECT_EQ(host.LogLines,
+              (QStringList{"Setting bg: none", ">> @waitclk", ">> @foo %x%", "Unrecognized command: foo %x%"}));
     EXPECT_EQ(story.WaitState, WaitStates::Click);
     EXPECT_THROW(story.RunConsoleCommand(QStringLiteral("waitclk")), Exception);
     story.RunConsoleCommand(QString());  // an empty line is a click

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace {
 
 uint32_t Pixel(const TDxSurface& surface, int x, int y)
@@ -233,6 +235,31 @@ TEST_F(SpriteTest, TransformScalesAndPlacesTheDraw)
     EXPECT_EQ(BackPixel(*device, 27, 16), 0xFFFFFFFFu);  // 4 x 2 wide, 4 x 3 high
     EXPECT_EQ(BackPixel(*device, 29, 5), 0xFF000000u);
     EXPECT_EQ(BackPixel(*device, 20, 18), 0xFF000000u);
+}
+
+// The second draw at the same scale comes from a scaled copy; it must land on
+// the same pixels, and a change of the texture must not show the old copy.
+TEST_F(SpriteTest, RepeatedScaledDrawsMatchAndFollowTheTexture)
+{
+    TDxSurface* level = nullptr;
+    texture->GetSurfaceLevel(0, level);
+    FillRect(*level, TRect{2, 0, 4, 4}, 0xFF0000FFu);
+    auto draw = [&] {
+        device->Clear(0xFF000000u);
+        sprite->Begin(0);
+        sprite->SetTransform(MatrixTransformation2D(5.0, 5.0, 10.5, 10));
+        sprite->Draw(*texture, nullptr, QPointF(0, 0), 0xFFFFFFFFu);
+        sprite->End();
+        return std::array{BackPixel(*device, 13, 12), BackPixel(*device, 27, 25), BackPixel(*device, 32, 20)};
+    };
+    const auto first = draw();
+    EXPECT_EQ(first[0], 0xFFFFFFFFu);
+    EXPECT_EQ(first[1], 0xFF0000FFu);
+    EXPECT_EQ(first[2], 0xFF000000u);  // 4 x 5 wide from 10.5
+    EXPECT_EQ(draw(), first);
+    EXPECT_EQ(draw(), first);
+    FillSurface(*level, 4, 4, 0xFF00FF00u);
+    EXPECT_EQ(draw()[0], 0xFF00FF00u);
 }
 
 TEST_F(SpriteTest, DrawOutsideBeginIsRefused)
