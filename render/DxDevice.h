@@ -185,6 +185,12 @@ public:
     // Reset it keeps every resource (the software device can afford it).
     void ResizeBackBuffer(QSize size);
     QImage& BackBuffer() { return backBuffer_; }
+    // Maps game-screen units onto the back buffer for every draw (identity
+    // while the back buffer is the game screen itself). Drawing through one
+    // transform scales text and pictures with their positions, so a larger
+    // back buffer shows everything sharp and in proportion.
+    void SetViewTransform(const QTransform& transform) { viewTransform_ = transform; }
+    const QTransform& ViewTransform() const { return viewTransform_; }
     const QImage& BackBuffer() const { return backBuffer_; }
     // The picture the last successful Present showed (null before the first).
     const QImage& PresentedImage() const { return presented_; }
@@ -206,6 +212,7 @@ private:
     TPresentParams params_;
     std::shared_ptr<TDxShared> shared_;
     QImage backBuffer_;
+    QTransform viewTransform_;
     QImage presented_;
     std::function<void(const QImage&)> presentHandler_;
     TDeviceState state_ = TDeviceState::Operational;
@@ -253,6 +260,8 @@ public:
     TResult Draw(const TDxTexture& texture, const TRect* source, QPointF position, uint32_t color);
     TResult SetTransform(const QTransform& transform);
     const QTransform& Transform() const { return transform_; }
+    // The transform a draw goes through: the sprite's own, then the view's.
+    QTransform PaintTransform() const;
     TResult End();
     bool IsOpen() const { return painter_.has_value(); }
 

@@ -76,7 +76,7 @@ TResult TDxSprite::Draw(const TDxTexture& texture, const TRect* source, QPointF 
     const int alpha = static_cast<int>(color >> 24);
     if (alpha == 0)
         return DxResult::Ok;
-    painter_->setTransform(transform_);
+    painter_->setTransform(PaintTransform());
     painter_->setOpacity(alpha / 255.0);
     if (const std::optional<QRgb> uniform = texture.Level0().UniformColor())
         painter_->fillRect(QRectF(position, QSizeF(part.size())), Modulated(*uniform, color));
@@ -95,9 +95,10 @@ TResult TDxSprite::Draw(const TDxTexture& texture, const TRect* source, QPointF 
 // a draw costs. Copies much larger than the screen are not kept.
 bool TDxSprite::DrawScaledCopy(const TDxSurface& surface, const QRect& part, QPointF position)
 {
-    if (transform_.type() != QTransform::TxScale || transform_.m11() <= 0 || transform_.m22() <= 0)
+    const QTransform transform = PaintTransform();
+    if (transform.type() != QTransform::TxScale || transform.m11() <= 0 || transform.m22() <= 0)
         return false;
-    const QRectF target = transform_.mapRect(QRectF(position, QSizeF(part.size())));
+    const QRectF target = transform.mapRect(QRectF(position, QSizeF(part.size())));
     const QSize size(qRound(target.width()), qRound(target.height()));
     const QSize screen = device_->BackBuffer().size();
     if (size.isEmpty() || qint64(size.width()) * size.height() > 4 * qint64(screen.width()) * screen.height())
@@ -114,6 +115,11 @@ TResult TDxSprite::SetTransform(const QTransform& transform)
 {
     transform_ = transform;
     return DxResult::Ok;
+}
+
+QTransform TDxSprite::PaintTransform() const
+{
+    return transform_ * device_->ViewTransform();
 }
 
 TResult TDxSprite::End()
@@ -178,10 +184,11 @@ int TDxFont::DrawText(TDxSprite* sprite, const QString& text, TRect& rect, uint3
     if (format & DrawTextFormat::CalcRect)
         return Measure(shown, rect, format);
     if (QPainter* painter = sprite ? sprite->Painter() : nullptr) {
-        painter->setTransform(sprite->Transform());
+        painter->setTransform(sprite->PaintTransform());
         Paint(*painter, shown, rect, format, color);
     } else {
         QPainter direct(&device->BackBuffer());
+        direct.setTransform(device->ViewTransform());
         Paint(direct, shown, rect, format, color);
     }
     return TextHeight(shown, singleLine);

@@ -262,6 +262,34 @@ TEST_F(SpriteTest, RepeatedScaledDrawsMatchAndFollowTheTexture)
     EXPECT_EQ(draw()[0], 0xFF00FF00u);
 }
 
+// An enlarged back buffer goes through the view transform: text must grow
+// with the pictures and positions, or it shrinks inside its own window.
+TEST_F(SpriteTest, ViewTransformScalesTextWithThePictures)
+{
+    std::shared_ptr<TDxFont> font;
+    ASSERT_EQ(TDxFont::Create(device, TFontDesc{-10, 0, 400, false, QStringLiteral("DejaVu Sans")}, font), DxResult::Ok);
+    auto inkRight = [&] {
+        device->Clear(0xFF000000u);
+        sprite->Begin(0);
+        TRect rect{0, 0, 64, 64};
+        font->DrawText(sprite.get(), QStringLiteral("ii"), rect, DrawTextFormat::Left, 0xFFFFFFFFu);
+        sprite->Draw(*texture, nullptr, QPointF(0, 20), 0xFFFFFFFFu);
+        sprite->End();
+        int right = 0;
+        for (int x = 0; x < 64; ++x)
+            for (int y = 0; y < 16; ++y)
+                if (BackPixel(*device, x, y) != 0xFF000000u)
+                    right = std::max(right, x);
+        return right;
+    };
+    const int plain = inkRight();
+    EXPECT_EQ(BackPixel(*device, 5, 21), 0xFF000000u);
+    device->SetViewTransform(MatrixScaling(2.0, 2.0));
+    const int doubled = inkRight();
+    EXPECT_NEAR(doubled, 2 * plain, 2);
+    EXPECT_EQ(BackPixel(*device, 5, 41), 0xFFFFFFFFu);  // the picture moved and grew too
+}
+
 TEST_F(SpriteTest, DrawOutsideBeginIsRefused)
 {
     EXPECT_EQ(sprite->Draw(*texture, nullptr, QPointF(0, 0), 0xFFFFFFFFu), DxResult::InvalidCall);
