@@ -6,6 +6,7 @@
 #include "engine/CommandHandlers.h"
 #include "engine/KvtEngine.h"
 #include "interpreter/AudioCommands.h"
+#include "interpreter/ChoiceCommands.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/InterpreterHost.h"
 #include "interpreter/TextCommands.h"
@@ -14,6 +15,7 @@
 #include "render/BgControl.h"
 #include "render/FontUtils.h"
 #include "render/RenderDevice.h"
+#include "render/ScreenControls.h"
 #include "render/SelboxControl.h"
 #include "render/TextboxControl.h"
 
@@ -40,6 +42,7 @@ public:
     ~TForm_Main() override;
 
     TInterpreter& Story() { return story_; }
+    TChoiceCommands& Choices() { return choices_; }
     TKvtParser& Parser() { return parser_; }
 
     void AdvanceFrame();
@@ -89,6 +92,8 @@ private:
     void edtCommandKeyPress();
     void actFullscreenExecute(bool on);
     void pbViewportMouseDown(QMouseEvent* event);
+    void pbViewportMouseMove(QMouseEvent* event);
+    void pbViewportMouseUp(QMouseEvent* event);
     void ApplyWindowMode(bool fullscreen);
     void FitViewportToGameScreen();
     TRenderCallbacks MakeRenderCallbacks();
@@ -111,10 +116,12 @@ private:
     TBgControl background_;
     TTextBox textBox_;
     TSelectionBox selectionBox_;
+    TScreenObjectMgr screenObjects_;
     TTextCommands text_;
     std::unique_ptr<TRenderDevice> render_;  // holds the mouse cursor picture
     TMissingFileReporter missingFiles_;
     TPresentationCommands presentation_;
+    TChoiceCommands choices_;
     TInterpreter story_;
     TAudioCommands audio_;
 

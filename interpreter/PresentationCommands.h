@@ -13,6 +13,7 @@ class TFontManager;
 class TImageManager;
 class TKvtParser;
 class TMissingFileReporter;
+class TScreenObjectMgr;
 class TSelectionBox;
 class TTextBox;
 struct TFontInfo;
@@ -23,6 +24,7 @@ struct TPresentationParts {
     TBgControl& Background;
     TTextBox& TextBox;
     TSelectionBox& SelectionBox;
+    TScreenObjectMgr& ScreenObjects;
     TDxPicture& MouseCursor;
     // Hides the system pointer over the viewport while the picture is drawn
     // in its place, and brings it back.
