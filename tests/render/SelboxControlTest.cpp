@@ -78,26 +78,6 @@ TEST_F(SelectionBoxTest, HitTestFindsChoicesButNotTheMarginsAround)
     EXPECT_EQ(box.HitTest(QPoint(-5, 9999)), -1);
 }
 
-TEST_F(SelectionBoxTest, KeysWrapAroundAndNothingIsHighlightedWithoutChoices)
-{
-    box.SelectNext();
-    box.SelectPrevious();
-    EXPECT_EQ(box.Selected(), -1);
-    for (const char* item : {"a", "b", "c"})
-        box.AddItem(QString::fromUtf8(item));
-    box.SelectPrevious();
-    EXPECT_EQ(box.Selected(), 2);
-    box.SelectNext();
-    EXPECT_EQ(box.Selected(), 0);
-    box.SelectPrevious();
-    EXPECT_EQ(box.Selected(), 2);
-    box.ClearItems();
-    EXPECT_EQ(box.Selected(), -1);
-    box.AddItem(QStringLiteral("d"));
-    box.SelectNext();
-    EXPECT_EQ(box.Selected(), 0);
-}
-
 TEST_F(SelectionBoxTest, ANewHighlightAndHidingAskForAFrame)
 {
     box.AddItem(QStringLiteral("a"));
