@@ -64,6 +64,7 @@ public:
 
 private:
     int Run();
+    int RunCheck();
     void OpenStartScript();
     void MainLoop();
     bool RunOnePass();
