@@ -227,7 +227,7 @@ void TGame::Initialize(const TCommandLineOptions& options)
     consoleBacklog_.reset();
     for (const QString& line : backlog)
         form_->AppendConsoleLine(line);
-    dialogs_ = std::make_unique<TQtDialogs>(form_.get());
+    dialogs_ = std::make_unique<TQtDialogs>(form_.get(), [this](const std::function<void()>& action) { Guard(action); });
     form_->SetRenderOnDemandOnly(options_.Headless);
     form_->Story().AnswerClicksInStepLoop = options_.Headless && options_.Skip;
     form_->CreateDevice();

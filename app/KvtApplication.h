@@ -61,6 +61,8 @@ public:
     bool Headless() const { return options_.Headless; }
     const QString& AppFolder() const { return appFolder_; }
     TDialogs& Dialogs() { return *dialogs_; }
+    // Tests answer the program's questions themselves.
+    void ReplaceDialogs(std::unique_ptr<TDialogs> dialogs) { dialogs_ = std::move(dialogs); }
 
 private:
     int Run();
