@@ -87,6 +87,7 @@ private:
     void CreateActions();
     void ApplyStartupSettings();
     void actLoadExecute();
+    void actDependenciesExecute();
     void actFlowRestartExecute();
     void actFlowJumpToExecute();
     void edtCommandKeyPress();
