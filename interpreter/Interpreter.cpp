@@ -305,10 +305,7 @@ void TInterpreter::JumpToLine(int32_t line)
 
 void TInterpreter::ResetPresentation()
 {
-    WaitState = WaitStates::Run;
-    // With the wait gone nothing could pick from a menu left on screen.
-    if (selectionBox_.Visible())
-        choices_.HideMenu();
+    Resume();
     presentation_.ResetPresentation();
     sound_.PlayMusic(QString(), 0, 0);
     sound_.PlayBgSound(QString(), false, 0);
@@ -393,16 +390,26 @@ void TInterpreter::JumpFromTools(const QString& label)
 void TInterpreter::JumpToCaretLine(int32_t line)
 {
     parser_.Position = line;
-    WaitState = WaitStates::Run;
+    Resume();
     Halted = false;
 }
 
+// Also the console's empty line, whatever the story waits for.
 void TInterpreter::ContinueAfterClick()
 {
     if (IsTyping())
         CompleteTyping();
     else
-        WaitState = WaitStates::Run;
+        Resume();
+}
+
+// A menu whose wait ends without a pick must not stay on screen, where
+// nothing could pick from it any more.
+void TInterpreter::Resume()
+{
+    if (selectionBox_.Visible())
+        choices_.HideMenu();
+    WaitState = WaitStates::Run;
 }
 
 // ---------------------------------------------------------------- reader input
@@ -460,7 +467,7 @@ void TInterpreter::HandleTextWindowClick()
     if (WaitState == WaitStates::Click)
         ContinueAfterClick();
     else if (ReaderHasNothingToPick())
-        LeaveDeadEnd();
+        Resume();
 }
 
 void TInterpreter::HandleKey(TReaderKey key, bool modifiers)
@@ -476,7 +483,7 @@ void TInterpreter::HandleKey(TReaderKey key, bool modifiers)
         else if (confirm && selectionBox_.HasSelection())
             ChooseHighlighted();
         else if (confirm && ReaderHasNothingToPick())
-            LeaveDeadEnd();
+            Resume();
     } else if (confirm) {
         HandleTextWindowClick();
     }
@@ -513,13 +520,6 @@ bool TInterpreter::ReaderHasNothingToPick() const
     if (WaitState == WaitStates::Button)
         return !screenObjects_.HasReachableButton({0, 0, GameScreenWidth, GameScreenHeight});
     return false;
-}
-
-void TInterpreter::LeaveDeadEnd()
-{
-    if (WaitState == WaitStates::Choice)
-        choices_.HideMenu();
-    WaitState = WaitStates::Run;
 }
 
 bool TInterpreter::WaitsForReader() const

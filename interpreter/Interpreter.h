@@ -201,7 +201,7 @@ private:
     bool ScreenObjectsTakeInput() const;
     void ChooseHighlighted();
     bool ReaderHasNothingToPick() const;
-    void LeaveDeadEnd();
+    void Resume();
 
     // conditional blocks
     using TBlockStops = unsigned;

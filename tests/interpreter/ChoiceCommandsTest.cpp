@@ -120,7 +120,7 @@ TEST_F(ChoiceTest, AChoiceWithAMissingLabelLeavesTheMenuToChooseAgain)
     EXPECT_EQ(Shown, QStringList{"found"});
 }
 
-TEST_F(ChoiceTest, EmptyMenuShowsAndWaitsUntilTheReaderGoesOn)
+TEST_F(ChoiceTest, EmptyMenuWaitsForAClickAndAMenuEndedWithoutAPickLeavesTheScreen)
 {
     Open("@menu\n:-\nafter\n-:\n");
     Frame();
@@ -130,6 +130,11 @@ TEST_F(ChoiceTest, EmptyMenuShowsAndWaitsUntilTheReaderGoesOn)
     Frame();
     EXPECT_EQ(Shown, QStringList{"after"});
     EXPECT_FALSE(selectionBox.Visible());
+    Open(Menu);
+    Frame();
+    story.RunConsoleCommand(QString());  // the author goes on past a menu: it goes too
+    EXPECT_FALSE(selectionBox.Visible());
+    EXPECT_EQ(story.WaitState, WaitStates::Run);
 }
 
 TEST_F(ChoiceTest, ImagesAndButtonsTakeTheirNamesPicturesAndPlaces)
