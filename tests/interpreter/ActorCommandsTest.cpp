@@ -117,6 +117,18 @@ TEST_F(CastTest, LinesBringOnPoseAndMoveCharacters)
     EXPECT_TRUE(Errors.isEmpty());
 }
 
+TEST_F(CastTest, AnimatedPoseStandsAsOneFrameAndKeepsFramesComing)
+{
+    dir.Write("images/strip.png", PngBytes(200, 300));
+    dir.WriteUtf8("images/_images.code", "[SETTINGS]\nstrip,,100,300,50\n");
+    Run(kCast + "@pose Anna, talking, strip\nAnna(talking, left).\n");
+    EXPECT_EQ(Char("Anna").X(), 50);
+    EXPECT_TRUE(story.LayersMoveWithTime());
+    const int frame = Char("Anna").Picture()->CurrentFrame();
+    Frames(4);
+    EXPECT_NE(Char("Anna").Picture()->CurrentFrame(), frame);
+}
+
 TEST_F(CastTest, NamesEndAtTheFirstMarkerAndExtraItemsAreSkipped)
 {
     Run(kCast + "Mr. Smith: hello\n: hello\nAnna(happy, , Anna, extra): hi\n");
