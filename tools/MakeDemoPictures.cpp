@@ -257,31 +257,23 @@ void Arm(QPainter& p, const TLook& look, QPointF shoulder, QPointF elbow, QPoint
     p.drawEllipse(hand, 13, 13);
 }
 
+// Elbow and hand of the left and the right arm, in the order of TArms.
+struct TArmPose {
+    QPointF leftElbow, leftHand, rightElbow, rightHand;
+};
+const TArmPose ArmPoses[] = {
+    {{62, 250}, {70, 330}, {198, 250}, {190, 330}},   // down
+    {{70, 250}, {124, 236}, {190, 250}, {136, 236}},  // clasped
+    {{62, 250}, {70, 330}, {236, 150}, {222, 62}},    // waving
+    {{62, 250}, {70, 330}, {212, 168}, {236, 146}},   // pointing
+    {{40, 220}, {26, 250}, {220, 220}, {234, 250}},   // open
+};
+
 void Arms(QPainter& p, const TLook& look, TArms arms)
 {
-    const QPointF left(88, 168), right(172, 168);
-    switch (arms) {
-    case TArms::Down:
-        Arm(p, look, left, QPointF(62, 250), QPointF(70, 330));
-        Arm(p, look, right, QPointF(198, 250), QPointF(190, 330));
-        break;
-    case TArms::Clasped:
-        Arm(p, look, left, QPointF(70, 250), QPointF(124, 236));
-        Arm(p, look, right, QPointF(190, 250), QPointF(136, 236));
-        break;
-    case TArms::Waving:
-        Arm(p, look, left, QPointF(62, 250), QPointF(70, 330));
-        Arm(p, look, right, QPointF(236, 150), QPointF(222, 62));
-        break;
-    case TArms::Pointing:
-        Arm(p, look, left, QPointF(62, 250), QPointF(70, 330));
-        Arm(p, look, right, QPointF(212, 168), QPointF(236, 146));
-        break;
-    case TArms::Open:
-        Arm(p, look, left, QPointF(40, 220), QPointF(26, 250));
-        Arm(p, look, right, QPointF(220, 220), QPointF(234, 250));
-        break;
-    }
+    const TArmPose& pose = ArmPoses[static_cast<int>(arms)];
+    Arm(p, look, QPointF(88, 168), pose.leftElbow, pose.leftHand);
+    Arm(p, look, QPointF(172, 168), pose.rightElbow, pose.rightHand);
 }
 
 void Body(QPainter& p, const TLook& look)
