@@ -114,6 +114,9 @@ void TForm_Main::CreateActions()
     QAction* load = file->addAction(QStringLiteral("Load script"));
     load->setVisible(debug);
     connect(load, &QAction::triggered, this, guarded(&TForm_Main::actLoadExecute));
+    QAction* dependencies = file->addAction(QStringLiteral("Dependencies"));
+    dependencies->setVisible(debug);
+    connect(dependencies, &QAction::triggered, this, guarded(&TForm_Main::actDependenciesExecute));
     file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("Exit"));
     connect(exit, &QAction::triggered, this, [this] { close(); });
@@ -385,6 +388,11 @@ void TForm_Main::actLoadExecute()
         const qsizetype colon = described.indexOf(QStringLiteral(": "));
         Log(QStringLiteral("Failed, %1: %2.").arg(described.left(colon), described.mid(colon + 2)));
     }
+}
+
+void TForm_Main::actDependenciesExecute()
+{
+    game_.RunModal([this] { game_.Dialogs().ShowDependencies(parser_); });
 }
 
 void TForm_Main::actFlowRestartExecute()

@@ -91,6 +91,7 @@ private:
     void CreateActions();
     void ApplyStartupSettings();
     void actLoadExecute();
+    void actDependenciesExecute();
     void actFlowRestartExecute();
     void actFlowJumpToExecute();
     void edtCommandKeyPress();
