@@ -30,11 +30,15 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
       selectionBox_(fonts_, clock_),
       text_(textBox_, fonts_, parser_, variables_),
       render_(std::make_unique<TRenderDevice>(fonts_, clock_, MakeRenderCallbacks())),
+      chars_(images_, clock_),
       missingFiles_([this](const QString& message) { Log(message); }),
       presentation_(MakePresentationParts()),
       choices_({selectionBox_, screenObjects_, images_, [this](const QString& message) { Log(message); }}),
+      cast_(actors_, positions_, chars_, images_),
+      speakers_(textBox_, actors_, positions_, chars_, [this](const QString& message) { Log(message); }),
       story_({parser_, variables_, product_, commands_, sound_, fonts_, clock_, *this, textBox_, text_, images_,
-              background_, selectionBox_, screenObjects_, render_->MouseCursorPicture(), presentation_, choices_}),
+              background_, selectionBox_, screenObjects_, render_->MouseCursorPicture(), presentation_, choices_,
+              chars_, cast_, speakers_}),
       audio_(sound_, parser_, missingFiles_, story_, [this](const QString& message) { Log(message); })
 {
     WireLayers();
@@ -45,7 +49,7 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
     // The area below the menu bar is the game screen, pixel for pixel, so a
     // present never has to scale the frame. Measured once the menus exist.
     resize(GameScreenWidth, GameScreenHeight + menuBar()->sizeHint().height());
-    RegisterCommandTable(commands_, {&story_, &audio_, &presentation_, &choices_});
+    RegisterCommandTable(commands_, {&story_, &audio_, &presentation_, &cast_, &choices_});
     ApplyStartupSettings();
     story_.ResetAll();
 }
@@ -56,18 +60,20 @@ void TForm_Main::WireLayers()
 {
     render_->SetLayer(TLayerSlot::Background, &background_);
     render_->SetLayer(TLayerSlot::ScreenObjects, &screenObjects_);
+    render_->SetLayer(TLayerSlot::Characters, &chars_);
     render_->SetLayer(TLayerSlot::TextWindow, &textBox_);
     render_->SetLayer(TLayerSlot::SelectionBox, &selectionBox_);
     render_->SetBackgroundColor([this] { return background_.Color(); });
     render_->AddDeviceClient({[this](const std::shared_ptr<TDxDevice>& device) { images_.SetDevice(device); },
                               [this] { images_.DeviceReset(); }, [this] { images_.DeviceLost(); }});
     background_.SetViewSize(GameScreenWidth, GameScreenHeight);
+    chars_.SetStageSize(GameScreenWidth, GameScreenHeight);
     selectionBox_.SetCenter(QPoint(GameScreenWidth / 2, GameScreenHeight / 2));
 }
 
 TPresentationParts TForm_Main::MakePresentationParts()
 {
-    return {background_, textBox_, selectionBox_, screenObjects_, render_->MouseCursorPicture(),
+    return {background_, textBox_, selectionBox_, screenObjects_, render_->MouseCursorPicture(), chars_,
             [this](bool on) { render_->ShowMouseCursorPicture(on); }, fonts_, images_, parser_, missingFiles_,
             [this](const QString& message) { Log(message); }};
 }

@@ -1,8 +1,10 @@
 #include "interpreter/Interpreter.h"
 
+#include "assets/CharManager.h"
 #include "assets/ImageLoader.h"
 #include "audio/SoundPlayer.h"
 #include "engine/Exceptions.h"
+#include "interpreter/ActorCommands.h"
 #include "interpreter/CharacterLines.h"
 #include "interpreter/ChoiceCommands.h"
 #include "interpreter/PresentationCommands.h"
@@ -54,6 +56,9 @@ TInterpreter::TInterpreter(const TStoryParts& parts)
       mouseCursor_(parts.MouseCursor),
       presentation_(parts.Presentation),
       choices_(parts.Choices),
+      chars_(parts.Chars),
+      cast_(parts.Cast),
+      speakers_(parts.Speakers),
       commandCache_(parser_, commands_)
 {
     choices_.SetOnButtonClicked([this](TScreenButton& button) { ButtonClicked(button); });
@@ -72,6 +77,7 @@ void TInterpreter::AdvanceFrame()
     bool changed = background_.Update(elapsed);
     changed |= textBox_.Update(elapsed);
     changed |= screenObjects_.Update(now);
+    changed |= chars_.Update(now);
     // A box just hidden still asks for the frame that takes it away.
     if (selectionBox_.Visible() || selectionBox_.VisibilityChanged())
         changed |= selectionBox_.Update(now);
@@ -95,7 +101,7 @@ bool TInterpreter::LayersMoveWithTime() const
     const bool selectionMoves = selectionBox_.Visible() && (Animated(selectionBox_.LeftCursor())
                                                             || Animated(selectionBox_.RightCursor()));
     return background_.IsAnimating() || Animated(background_.Picture()) || textBox_.ChangesWithTime()
-        || selectionMoves || Animated(mouseCursor_);
+        || chars_.IsAnimating() || selectionMoves || Animated(mouseCursor_);
 }
 
 void TInterpreter::ExecuteUntilWait()
@@ -190,9 +196,7 @@ TInterpreter::TStep TInterpreter::RunCommand(const TParsedCommand& parsed)
 
 TInterpreter::TStep TInterpreter::RunCharacterLine(const QString& line)
 {
-    const TCharacterLine speech = ParseCharacterSyntax(line);
-    textBox_.SetName(speech.Name);
-    const qsizetype marker = speech.BodyMarker;
+    const qsizetype marker = speakers_.ParseCharacterLine(line);
     if (line[marker] == u'.')
         return TStep::Continue;
     if (marker + 1 < line.size() && line[marker + 1] == u'-') {
@@ -318,6 +322,7 @@ void TInterpreter::ResetSession()
 {
     ResetPresentation();
     variables_.ClearLocals();
+    cast_.ResetStage();
     chapter_.clear();
     section_.clear();
     NotifyMarkers();

@@ -18,7 +18,10 @@
 #include <cstdint>
 #include <functional>
 
+class TActorCommands;
 class TBgControl;
+class TCharManager;
+class TCharacterLines;
 class TChoiceCommands;
 class TDxPicture;
 class TImageManager;
@@ -54,6 +57,9 @@ struct TStoryParts {
     TDxPicture& MouseCursor;
     TPresentationCommands& Presentation;
     TChoiceCommands& Choices;
+    TCharManager& Chars;
+    TActorCommands& Cast;
+    TCharacterLines& Speakers;
 };
 
 // The interpreter driver: runs script lines until one has to wait, owns the
@@ -233,6 +239,9 @@ private:
     TDxPicture& mouseCursor_;
     TPresentationCommands& presentation_;
     TChoiceCommands& choices_;
+    TCharManager& chars_;
+    TActorCommands& cast_;
+    TCharacterLines& speakers_;
 
     QString chapter_;
     QString section_;

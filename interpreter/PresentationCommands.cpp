@@ -1,5 +1,6 @@
 #include "interpreter/PresentationCommands.h"
 
+#include "assets/CharManager.h"
 #include "assets/ImageLoader.h"
 #include "engine/FileSystem.h"
 #include "engine/IntegerText.h"
@@ -131,6 +132,8 @@ CommandResult TPresentationCommands::CmdBg(const TCmdData& cmd)
     background.SetZoom(100);
     // A new scene: the images and buttons of the last one go.
     parts_.ScreenObjects.Clear();
+    // A new scene: the characters of the old one leave the stage.
+    parts_.Chars.ClearChars();
     return WaitStates::Run;
 }
 

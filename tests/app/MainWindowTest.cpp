@@ -167,6 +167,17 @@ TEST_F(MainWindowTest, TypingTextKeepsFramesComingUntilItIsWhole)
     EXPECT_FALSE(form.FramesDependOnTime());
 }
 
+TEST_F(MainWindowTest, CastAndStageViewsFollowTheScript)
+{
+    TForm_Main& form = Start({});
+    EXPECT_EQ(form.Positions().Count(), 3);  // the default stage from the start
+    form.Story().RunConsoleCommand(QStringLiteral("@actor Anna"));
+    form.Story().RunConsoleCommand(QStringLiteral("@position Left, left, bottom"));
+    ASSERT_EQ(form.Actors().Count(), 1);
+    EXPECT_EQ(form.Actors().Item(0).Name(), QStringLiteral("Anna"));
+    EXPECT_EQ(form.Positions().Item(3).Name, QStringLiteral("Left"));
+}
+
 TEST_F(MainWindowTest, DependenciesActionIsForAuthorsAndOpensTheDialogOnTheScript)
 {
     TForm_Main& form = Start({"Debug=1"});

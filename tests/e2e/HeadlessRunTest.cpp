@@ -231,6 +231,27 @@ TEST_F(HeadlessRun, ScreenshotShowsTheMenuWithItsHighlightedChoiceAndCursors)
     EXPECT_EQ(marks, 2 * 12 * 12);  // one cursor on either side
 }
 
+// Mira has walked from the centre to the pier's edge (x 300) and Old Tom
+// sits on the bench at the right edge; both stand behind the text window.
+TEST_F(HeadlessRun, DemoScreenshotShowsTheCastOnTheirPlacesBehindTheTextWindow)
+{
+    const QString shot = dir_.File(QStringLiteral("shot.png"));
+    const TRun run = RunPlayer({"--fixed-step", "16", "--strict", "--screenshot", shot, "--input",
+                                "wait 4000;click;wait 2000;click;wait 2000;click;wait 2000;click;wait 2000;click",
+                                QStringLiteral(KVT_SOURCE_DIR "/examples/demo/demo.kvt")});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    const QImage image(shot);
+    const auto near = [&](int x, int y, QRgb expected) {
+        const QRgb p = image.pixel(x, y);
+        return std::abs(qRed(p) - qRed(expected)) + std::abs(qGreen(p) - qGreen(expected))
+                   + std::abs(qBlue(p) - qBlue(expected)) < 30;
+    };
+    EXPECT_TRUE(near(300, 376, qRgb(0xf1, 0xc9, 0xa5)));  // Mira's face
+    EXPECT_FALSE(near(512, 376, qRgb(0xf1, 0xc9, 0xa5)));  // the centre she left
+    EXPECT_TRUE(near(894, 428, qRgb(0xe8, 0xe6, 0xe0)));  // Old Tom's beard
+    EXPECT_LT(qRed(image.pixel(300, 650)), 80);            // her yellow coat, under the window
+}
+
 TEST_F(HeadlessRun, ScreenshotShowsTheFrameTimeLineOnABlackScreen)
 {
     const QString settings = dir_.WriteUtf8(QStringLiteral("kvt.ini"), QStringLiteral("DisplayFps=True\n"));
