@@ -297,6 +297,8 @@ bool TGame::RunOnePass()
 {
     Guard([this] {
         form_->AdvanceFrame();
+        if (reader_)
+            reader_->CompleteSkippedText(form_->Story());
         form_->RenderFrame();
     });
     // Outside the guard: a pass that fails is a pass too, or "--max-frames"

@@ -44,10 +44,10 @@ public:
     // Shows the window in the mode the device was created in; in a window,
     // sized so that the viewport is the game screen pixel for pixel.
     void ShowMainWindow();
-    // Whether frames change with time alone (the frame-time line and,
-    // as they land, animated layers), so the main loop must wake for them
-    // even while the story waits for the reader.
-    bool FramesDependOnTime() const { return render_->DisplayFps(); }
+    // Whether frames change with time alone (the frame-time line, text
+    // typing out and, as they land, other animated layers), so the main loop
+    // must wake for them even while the story waits for the reader.
+    bool FramesDependOnTime() const { return render_->DisplayFps() || textBox_.ChangesWithTime(); }
 
     // Device life cycle, driven by the application object.
     void CreateDevice();

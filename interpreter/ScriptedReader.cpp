@@ -96,13 +96,18 @@ TScriptedReader::TOutcome TScriptedReader::Step(TInterpreter& story, uint32_t no
     return TOutcome::Delivered;
 }
 
+void TScriptedReader::CompleteSkippedText(TInterpreter& story)
+{
+    if (skip_ && story.WaitState == WaitStates::Click && story.IsTyping())
+        story.CompleteTyping();
+}
+
 bool TScriptedReader::AnswerAutomatically(TInterpreter& story)
 {
     if (story.WaitState != WaitStates::Click)
         return false;
     if (skip_) {
-        if (story.IsTyping())
-            story.CompleteTyping();
+        CompleteSkippedText(story);
         story.ContinueAfterClick();
         return true;
     }

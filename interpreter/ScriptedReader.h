@@ -34,6 +34,9 @@ public:
         : events_(std::move(events)), autoAnswer_(autoAnswer), skip_(skip) {}
 
     TOutcome Step(TInterpreter& story, uint32_t now);
+    // Between a pass's lines and its frame: with skipping on, a text that
+    // waits for its click is drawn whole, not as its first letter.
+    void CompleteSkippedText(TInterpreter& story);
 
 private:
     bool AnswerAutomatically(TInterpreter& story);

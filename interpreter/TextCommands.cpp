@@ -8,6 +8,9 @@
 #include "render/FontUtils.h"
 #include "render/TypeUtils.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 
 constexpr TColorValue HeadingColor = 0x00FFFF;
@@ -56,7 +59,10 @@ private:
         qsizetype end = i_ + 1;
         while (end < text_.size() && !MayStartMarkup(text_[end]))
             ++end;
-        pending_ += QStringView(text_).mid(i_, end - i_);
+        if (i_ == 0 && end == text_.size())
+            pending_ = text_;  // a line without markup shares its text, uncopied
+        else
+            pending_ += QStringView(text_).mid(i_, end - i_);
         i_ = end;
     }
 
@@ -112,12 +118,13 @@ private:
     void SizeSteps()
     {
         Flush();
-        int count = 0;
+        int64_t count = 0;
         for (--i_; i_ < text_.size() && (text_[i_] == u'+' || text_[i_] == u'-'); ++i_)
             count += text_[i_] == u'+' ? 1 : -1;
         if (count != 0) {
             Close();
-            state_.size += 2 * count;
+            // "\s:" may have set a size at either end of the range.
+            state_.size = int(std::clamp<int64_t>(state_.size + 2 * count, INT32_MIN, INT32_MAX));
         }
     }
 

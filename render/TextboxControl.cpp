@@ -396,6 +396,11 @@ void TTextBox::CompleteTyping()
     scroller_.SetPosition(scroller_.Total() + 1);
 }
 
+bool TTextBox::ChangesWithTime() const
+{
+    return Visible() && (scroller_.IsTyping() || cursorPicture_.FrameCount() > 1);
+}
+
 void TTextBox::SetName(const QString& name)
 {
     name_ = name;

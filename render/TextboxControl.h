@@ -130,6 +130,9 @@ public:
     const TTextBlock& Text() const { return scroller_.Chunks(); }
     bool IsTyping() const { return scroller_.IsTyping(); }
     void CompleteTyping();
+    // Whether the window changes with time alone (text still typing out, an
+    // animated cursor), so frames must keep coming while the story waits.
+    bool ChangesWithTime() const;
     void SetSpeed(int32_t msPerCharacter) { scroller_.SetSpeed(msPerCharacter); }
     int32_t Speed() const { return scroller_.Speed(); }
 

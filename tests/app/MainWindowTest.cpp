@@ -120,3 +120,15 @@ TEST_F(MainWindowTest, FrameTimeLineKeepsFramesComing)
 {
     EXPECT_TRUE(Start({"DisplayFps=1"}).FramesDependOnTime());
 }
+
+// A reader who waits for a text to type out sends no events: the main loop
+// must still wake every frame until the text is whole.
+TEST_F(MainWindowTest, TypingTextKeepsFramesComingUntilItIsWhole)
+{
+    TForm_Main& form = Start({});
+    form.Story().OpenScript(dir_.WriteUtf8(QStringLiteral("story.kvt"), QStringLiteral(":-\nTyped out slowly.\n-:\n")));
+    form.AdvanceFrame();
+    EXPECT_TRUE(form.FramesDependOnTime());
+    form.Story().ContinueAfterClick();
+    EXPECT_FALSE(form.FramesDependOnTime());
+}

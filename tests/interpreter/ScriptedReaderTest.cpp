@@ -25,12 +25,32 @@ TEST_F(ScriptedReaderTest, EventsArriveOnlyWhileTheStoryWaits)
 TEST_F(ScriptedReaderTest, AutoAndSkipAnswerClickWaitsButNotChoices)
 {
     Open(":-\none\n-:\n");
+    textBox.SetSpeed(8);
     TScriptedReader automatic({}, true, false);
     Frame();
+    EXPECT_EQ(automatic.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Idle);  // still typing
+    Frames(2);  // 32 ms type the three letters
     EXPECT_EQ(automatic.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Delivered);
     EXPECT_EQ(story.WaitState, WaitStates::Run);
     story.WaitState = WaitStates::Choice;
     EXPECT_EQ(automatic.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Exhausted);
+}
+
+// In a window every skipped text gets one frame, drawn before its click is
+// answered: that frame must show the text whole.
+TEST_F(ScriptedReaderTest, SkipCompletesTheTextBeforeItsFrameAndThenAnswers)
+{
+    Open(":-\nA line that would type out.\nnext\n-:\n");
+    textBox.SetSpeed(8);
+    TScriptedReader skip({}, false, true);
+    Frame();
+    ASSERT_TRUE(story.IsTyping());
+    skip.CompleteSkippedText(story);
+    EXPECT_FALSE(story.IsTyping());
+    EXPECT_EQ(story.WaitState, WaitStates::Click);
+    EXPECT_EQ(skip.Step(story, clock.TickCount()), TScriptedReader::TOutcome::Delivered);
+    Frame();
+    EXPECT_EQ(Shown.last(), "next");
 }
 
 TEST(ReaderEvents, MalformedEventsAreNamed)

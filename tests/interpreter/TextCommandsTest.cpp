@@ -125,4 +125,5 @@ TEST_F(TextCommandsTest, HugeAndMarkupOnlyLinesAndAnUnclosedBlockEndCleanly)
     EXPECT_TRUE(story.IsFinished());
     EXPECT_TRUE(Errors.isEmpty());
     EXPECT_EQ(textBox.Text()[0].Font.size, 100000);  // kept as written, clamped only when drawn
+    EXPECT_EQ(Build(QStringLiteral("\\s:2147483647:\\+x")).value(0).Font.size, INT32_MAX);
 }

@@ -127,6 +127,16 @@ TEST_F(TextScrollerTest, LineBreaksStartNewLinesAndCharactersAreNeverHalved)
     EXPECT_EQ(end.x, 100 + Width(QStringLiteral("a\U0001F600")));
 }
 
+TEST_F(TextScrollerTest, MarkupSizesBeyondTheFontRangeAreDrawnAtItsEnds)
+{
+    TStringChunk huge = Chunk(QStringLiteral("x"));
+    huge.Font.size = 100000;
+    EXPECT_EQ(DrawAt({huge}, 1, {0, 0, 1000, 768}).lineHeight,
+              fonts.GetFont(QStringLiteral("Arial"), MaxFontPoints, 0)->Metrics().height());
+    huge.Font.size = -7;
+    EXPECT_EQ(DrawAt({huge}, 1).lineHeight, fonts.GetFont(QStringLiteral("Arial"), MinFontPoints, 0)->Metrics().height());
+}
+
 TEST(TextBoxTest, ResetLookRestoresTheWindowAndClickCompletesTyping)
 {
     TVirtualClock clock;
