@@ -205,6 +205,7 @@ void TGame::Initialize(const TCommandLineOptions& options)
         form_->AppendConsoleLine(line);
     dialogs_ = std::make_unique<TQtDialogs>(form_.get());
     form_->SetRenderOnDemandOnly(options_.Headless);
+    form_->Story().AnswerClicksInStepLoop = options_.Headless && options_.Skip;
     form_->CreateDevice();
     if (options_.Transcript)
         form_->Story().OnTextShown = [this](const QString& speaker, const QString& text) {

@@ -15,22 +15,28 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 TForm_Main::TForm_Main(TGame& game, TClock& clock)
     : game_(game),
       clock_(clock),
+      images_(clock_, [this](const QString& message) { Log(QStringLiteral("Images: ") + message); }),
       product_(variables_, [this](const QString& message) { Log(message); }),
       sound_(clock_, [this](const QString& message) { Log(message); }),
       fonts_([this](const QString& message) { Log(QStringLiteral("Font manager: ") + message); }),
+      background_(clock_),
       textBox_(fonts_, clock_),
+      selectionBox_(fonts_, clock_),
       text_(textBox_, fonts_, parser_, variables_),
       render_(std::make_unique<TRenderDevice>(fonts_, clock_, MakeRenderCallbacks())),
       missingFiles_([this](const QString& message) { Log(message); }),
-      story_({parser_, variables_, product_, commands_, sound_, fonts_, clock_, *this, textBox_, text_}),
+      presentation_(MakePresentationParts()),
+      story_({parser_, variables_, product_, commands_, sound_, fonts_, clock_, *this, textBox_, text_, images_,
+              background_, selectionBox_, render_->MouseCursorPicture(), presentation_}),
       audio_(sound_, parser_, missingFiles_, story_, [this](const QString& message) { Log(message); })
 {
-    render_->SetLayer(TLayerSlot::TextWindow, &textBox_);
+    WireLayers();
     variables_.OnLog = [this](const QString& message) { Log(message); };
     setWindowTitle(QStringLiteral("KvtParser"));
     CreateWidgets();
@@ -38,12 +44,31 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
     // The area below the menu bar is the game screen, pixel for pixel, so a
     // present never has to scale the frame. Measured once the menus exist.
     resize(GameScreenWidth, GameScreenHeight + menuBar()->sizeHint().height());
-    RegisterCommandTable(commands_, {&story_, &audio_});
+    RegisterCommandTable(commands_, {&story_, &audio_, &presentation_});
     ApplyStartupSettings();
     story_.ResetAll();
 }
 
 TForm_Main::~TForm_Main() = default;
+
+void TForm_Main::WireLayers()
+{
+    render_->SetLayer(TLayerSlot::Background, &background_);
+    render_->SetLayer(TLayerSlot::TextWindow, &textBox_);
+    render_->SetLayer(TLayerSlot::SelectionBox, &selectionBox_);
+    render_->SetBackgroundColor([this] { return background_.Color(); });
+    render_->AddDeviceClient({[this](const std::shared_ptr<TDxDevice>& device) { images_.SetDevice(device); },
+                              [this] { images_.DeviceReset(); }, [this] { images_.DeviceLost(); }});
+    background_.SetViewSize(GameScreenWidth, GameScreenHeight);
+    selectionBox_.SetCenter(QPoint(GameScreenWidth / 2, GameScreenHeight / 2));
+}
+
+TPresentationParts TForm_Main::MakePresentationParts()
+{
+    return {background_, textBox_, selectionBox_, render_->MouseCursorPicture(),
+            [this](bool on) { render_->ShowMouseCursorPicture(on); }, fonts_, images_, parser_, missingFiles_,
+            [this](const QString& message) { Log(message); }};
+}
 
 void TForm_Main::CreateWidgets()
 {
@@ -61,7 +86,7 @@ void TForm_Main::CreateWidgets()
     layout->setContentsMargins(0, 0, 0, 0);
     console_ = new QPlainTextEdit(consolePage);
     console_->setReadOnly(true);
-    console_->setMaximumBlockCount(10000);
+    console_->installEventFilter(this);
     commandEdit_ = new QLineEdit(consolePage);
     layout->addWidget(console_);
     layout->addWidget(commandEdit_);
@@ -94,6 +119,15 @@ void TForm_Main::CreateActions()
     QAction* jump = flow->addAction(QStringLiteral("Jump To..."));
     jump->setVisible(debug);
     connect(jump, &QAction::triggered, this, guarded(&TForm_Main::actFlowJumpToExecute));
+
+    // Missing asset files are only logged unless the author turns this off;
+    // readers, who never see the menu, always have it on.
+    QMenu* settings = menuBar()->addMenu(QStringLiteral("Settings"));
+    settings->menuAction()->setVisible(debug);
+    QAction* skipMissing = settings->addAction(QStringLiteral("Skip Missing Files"));
+    skipMissing->setCheckable(true);
+    skipMissing->setChecked(missingFiles_.SkipMissingFiles);
+    connect(skipMissing, &QAction::toggled, this, [this](bool on) { missingFiles_.SkipMissingFiles = on; });
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
     actConsole_ = view->addAction(QStringLiteral("Console"));
@@ -189,12 +223,6 @@ void TForm_Main::SaveScreenshot(const QString& fileName)
         throw Exception(QStringLiteral("Cannot write screenshot \"%1\".").arg(fileName));
 }
 
-void TForm_Main::ResetMouseCursor()
-{
-    render_->MouseCursorPicture().Clear();
-    render_->ShowMouseCursorPicture(false);
-}
-
 void TForm_Main::ApplyStartupSettings()
 {
     render_->SetDisplayFps(game_.GetBoolOption(QStringLiteral("DisplayFps"), false));
@@ -228,9 +256,40 @@ void TForm_Main::Log(const QString& message)
     game_.Log(message);
 }
 
+// Laying out a line in the pane costs far more than running a script line,
+// so a hidden pane only keeps the lines it will show; they go in all at once
+// when it is shown.
 void TForm_Main::AppendConsoleLine(const QString& line)
 {
+    if (!console_->isVisible()) {
+        consoleBacklog_.append(line);
+        if (consoleBacklog_.size() > ConsoleLines + ConsoleDropStep)
+            consoleBacklog_.remove(0, consoleBacklog_.size() - ConsoleLines);
+        return;
+    }
     console_->appendPlainText(line);
+    DropOldestConsoleLines();
+}
+
+void TForm_Main::FlushConsoleBacklog()
+{
+    if (consoleBacklog_.isEmpty())
+        return;
+    console_->appendPlainText(consoleBacklog_.join(u'\n'));
+    consoleBacklog_.clear();
+    DropOldestConsoleLines();
+}
+
+// Not the pane's own block limit: a full pane would drop one line per append
+// and measure every line left each time. Dropping in steps measures it once
+// per step.
+void TForm_Main::DropOldestConsoleLines()
+{
+    if (console_->blockCount() <= ConsoleLines + ConsoleDropStep)
+        return;
+    QTextCursor oldest(console_->document());
+    oldest.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, console_->blockCount() - ConsoleLines);
+    oldest.removeSelectedText();
 }
 
 void TForm_Main::CloseMainWindow()
@@ -277,6 +336,8 @@ void TForm_Main::keyPressEvent(QKeyEvent* event)
 
 bool TForm_Main::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == console_ && event->type() == QEvent::Show)
+        FlushConsoleBacklog();
     if (watched != viewport_)
         return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {

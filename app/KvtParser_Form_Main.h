@@ -1,5 +1,6 @@
 #pragma once
 
+#include "assets/ImageLoader.h"
 #include "audio/SoundPlayer.h"
 #include "engine/Clock.h"
 #include "engine/CommandHandlers.h"
@@ -9,11 +10,15 @@
 #include "interpreter/InterpreterHost.h"
 #include "interpreter/TextCommands.h"
 #include "interpreter/MissingFiles.h"
+#include "interpreter/PresentationCommands.h"
+#include "render/BgControl.h"
 #include "render/FontUtils.h"
 #include "render/RenderDevice.h"
+#include "render/SelboxControl.h"
 #include "render/TextboxControl.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <memory>
 
@@ -44,10 +49,10 @@ public:
     // Shows the window in the mode the device was created in; in a window,
     // sized so that the viewport is the game screen pixel for pixel.
     void ShowMainWindow();
-    // Whether frames change with time alone (the frame-time line, text
-    // typing out and, as they land, other animated layers), so the main loop
-    // must wake for them even while the story waits for the reader.
-    bool FramesDependOnTime() const { return render_->DisplayFps() || textBox_.ChangesWithTime(); }
+    // Whether frames change with time alone (the frame-time line, animated
+    // layers), so the main loop must wake for them even while the story
+    // waits for the reader.
+    bool FramesDependOnTime() const { return render_->DisplayFps() || story_.LayersMoveWithTime(); }
 
     // Device life cycle, driven by the application object.
     void CreateDevice();
@@ -67,7 +72,6 @@ public:
     void SuspendRepaint() override { render_->SuspendRepaint(); }
     void ResumeRepaint() override { render_->ResumeRepaint(); }
     bool RepaintSuspended() const override { return render_->RepaintSuspended(); }
-    void ResetMouseCursor() override;
     void SetTitle(const QString& title) override;
 
 protected:
@@ -88,21 +92,29 @@ private:
     void ApplyWindowMode(bool fullscreen);
     void FitViewportToGameScreen();
     TRenderCallbacks MakeRenderCallbacks();
+    TPresentationParts MakePresentationParts();
+    void WireLayers();
+    void FlushConsoleBacklog();
+    void DropOldestConsoleLines();
 
     TGame& game_;
     TClock& clock_;
     // The story's objects, in the order they must be created; C++ destroys
     // members in reverse, which is the order they must be freed in.
+    TImageManager images_;
     TKvtParser parser_;
     TKvtVariables variables_;
     TProductGlobals product_;
     TCommandManager commands_;
     TSoundPlayer sound_;
     TFontManager fonts_;
+    TBgControl background_;
     TTextBox textBox_;
+    TSelectionBox selectionBox_;
     TTextCommands text_;
-    std::unique_ptr<TRenderDevice> render_;
+    std::unique_ptr<TRenderDevice> render_;  // holds the mouse cursor picture
     TMissingFileReporter missingFiles_;
+    TPresentationCommands presentation_;
     TInterpreter story_;
     TAudioCommands audio_;
 
@@ -111,6 +123,11 @@ private:
     TStubPanel* viewport_ = nullptr;
     QTabWidget* editorTabs_ = nullptr;
     QPlainTextEdit* console_ = nullptr;
+    // Lines logged while the console was hidden; the pane shows the last
+    // ConsoleLines of everything logged, give or take one drop step.
+    QStringList consoleBacklog_;
+    static constexpr int ConsoleLines = 10000;
+    static constexpr int ConsoleDropStep = 1000;
     QLineEdit* commandEdit_ = nullptr;
     QAction* actConsole_ = nullptr;
     QAction* actFullscreen_ = nullptr;

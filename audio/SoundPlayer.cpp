@@ -1,5 +1,6 @@
 #include "audio/SoundPlayer.h"
 
+#include "audio/MusicDeck.h"
 #include "engine/Exceptions.h"
 
 #include <SDL.h>
@@ -7,7 +8,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstring>
 
 namespace {
@@ -61,48 +61,9 @@ int CheckAudioFile(const QByteArray& path)
     return known ? 0 : Codes::UnknownFormat;
 }
 
-// A file whose reads come to an end as soon as `cancel` is set, so a decode
-// nobody wants any more stops within one read.
-struct TCancelableFile {
-    SDL_RWops* File;
-    const std::atomic<bool>* Cancel;
-};
-
-TCancelableFile& Inner(SDL_RWops* context)
-{
-    return *static_cast<TCancelableFile*>(context->hidden.unknown.data1);
-}
-
-SDL_RWops* OpenCancelable(const QByteArray& path, const std::atomic<bool>& cancel)
-{
-    SDL_RWops* file = SDL_RWFromFile(path.constData(), "rb");
-    if (file == nullptr)
-        return nullptr;
-    SDL_RWops* rw = SDL_AllocRW();
-    if (rw == nullptr) {
-        SDL_RWclose(file);
-        return nullptr;
-    }
-    rw->type = SDL_RWOPS_UNKNOWN;
-    rw->hidden.unknown.data1 = new TCancelableFile{file, &cancel};
-    rw->size = [](SDL_RWops* c) { return SDL_RWsize(Inner(c).File); };
-    rw->seek = [](SDL_RWops* c, Sint64 offset, int whence) { return SDL_RWseek(Inner(c).File, offset, whence); };
-    rw->read = [](SDL_RWops* c, void* to, size_t size, size_t count) -> size_t {
-        return Inner(c).Cancel->load() ? 0 : SDL_RWread(Inner(c).File, to, size, count);
-    };
-    rw->write = [](SDL_RWops*, const void*, size_t, size_t) -> size_t { return 0; };
-    rw->close = [](SDL_RWops* c) {
-        const int result = SDL_RWclose(Inner(c).File);
-        delete &Inner(c);
-        SDL_FreeRW(c);
-        return result;
-    };
-    return rw;
-}
-
 // The music decoder's view of the file's header, or none when it refuses
-// it: cheap even for a long piece, so the command that names a broken file
-// fails by itself.
+// it: cheap even for a long piece and free of the mixer lock, so the command
+// that names a broken file fails by itself. The piece then plays from it.
 Mix_Music* ReadMusicHeader(const QByteArray& path)
 {
     return Mix_LoadMUS_RW(SDL_RWFromFile(path.constData(), "rb"), 1);
@@ -145,81 +106,6 @@ private:
     Mix_Chunk* chunk_;
 };
 
-// A music piece decodes on a worker thread, so starting a long piece costs
-// the frame only the look at its header. While a compressed piece decodes,
-// SDL_mixer holds its mixer lock, and every mixer call that takes the lock
-// would wait for the decode: the main thread therefore starts and frees
-// decoded pieces only while no decode runs (see TSoundPlayer::Update), and
-// silences a piece it stops through the chunk's own volume, which takes no
-// lock. Stopping a piece ends a decode still running within one read.
-class TMusicStream {
-public:
-    TMusicStream(QByteArray path, Mix_Music* header, std::atomic<int>& decodesRunning)
-        : path_(std::move(path)), header_(header), decodesRunning_(decodesRunning) {}
-
-    // Waits for the decode, which a stopped piece has already cancelled.
-    ~TMusicStream()
-    {
-        cancel_ = true;
-        SDL_WaitThread(worker_, nullptr);
-        Mix_FreeChunk(decoded_);  // halts the channel when it still plays it
-        Mix_FreeMusic(header_);  // takes the mixer lock too
-    }
-
-    TMusicStream(const TMusicStream&) = delete;
-    TMusicStream& operator=(const TMusicStream&) = delete;
-
-    void StartDecoding(int channel)
-    {
-        channel_ = channel;
-        ++decodesRunning_;
-        // An SDL thread, so SDL frees what it keeps per thread when it ends.
-        worker_ = SDL_CreateThread(
-            [](void* stream) {
-                static_cast<TMusicStream*>(stream)->Decode();
-                return 0;
-            },
-            "music decode", this);
-        if (worker_ == nullptr)
-            Decode();
-    }
-
-    void StartWhenDecoded()
-    {
-        if (started_ || cancel_ || !finished_.load(std::memory_order_acquire))
-            return;
-        started_ = true;
-        if (decoded_ != nullptr)
-            Mix_PlayChannel(channel_, decoded_, -1);
-    }
-
-    void Silence()
-    {
-        cancel_ = true;
-        if (finished_.load(std::memory_order_acquire) && decoded_ != nullptr)
-            Mix_VolumeChunk(decoded_, 0);
-    }
-
-private:
-    void Decode()
-    {
-        SDL_RWops* file = OpenCancelable(path_, cancel_);
-        decoded_ = file != nullptr ? Mix_LoadWAV_RW(file, 1) : nullptr;
-        finished_.store(true, std::memory_order_release);
-        --decodesRunning_;
-    }
-
-    QByteArray path_;
-    Mix_Music* header_;
-    int channel_ = -1;
-    std::atomic<int>& decodesRunning_;
-    std::atomic<bool> cancel_{false};
-    std::atomic<bool> finished_{false};
-    Mix_Chunk* decoded_ = nullptr;  // written by the worker before `finished_`
-    SDL_Thread* worker_ = nullptr;
-    bool started_ = false;
-};
-
 // ---------------------------------------------------------------- player
 
 TSoundPlayer::TSoundPlayer(TClock& clock, TLog log) : clock_(clock), log_(std::move(log))
@@ -236,14 +122,17 @@ TSoundPlayer::TSoundPlayer(TClock& clock, TLog log) : clock_(clock), log_(std::m
     }
     Mix_Init(MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC);
     Mix_AllocateChannels(SoftwareChannels);
+    deck_ = std::make_unique<TMusicDeck>(MixBufferFrames);
 }
 
 TSoundPlayer::~TSoundPlayer()
 {
-    // Everything that holds mixer data goes before the mixer does.
-    Retire(std::move(Music));
-    Retire(std::move(FadingMusic));
-    retired_.clear();
+    // Everything that holds mixer data goes before the mixer does, the music
+    // once the mixer thread no longer looks at it.
+    deck_->Close();
+    Music.reset();
+    FadingMusic.reset();
+    deck_.reset();
     BgSoundSample.reset();
     EffectSample.reset();
     Mix_CloseAudio();
@@ -262,19 +151,17 @@ std::unique_ptr<TMusicStream> TSoundPlayer::OpenStream(const QString& file)
         lastError_ = Codes::LoadFailed;
         return nullptr;
     }
-    return std::make_unique<TMusicStream>(path, header, decodesRunning_);
+    return std::make_unique<TMusicStream>(*deck_, path, header);
 }
 
 void TSoundPlayer::Retire(std::unique_ptr<TMusicStream> stream)
 {
-    if (!stream)
-        return;
-    stream->Silence();
-    retired_.push_back(std::move(stream));
-    // Freed at once when that cannot wait, so at most the two pieces of a
-    // cross-fade stay decoded.
-    if (decodesRunning_ == 0)
-        retired_.clear();
+    deck_->Retire(std::move(stream));
+}
+
+void TSoundPlayer::PublishMusic()
+{
+    deck_->Publish(Music.get(), FadingMusic.get());
 }
 
 std::unique_ptr<TSample> TSoundPlayer::LoadSample(const QString& file)
@@ -308,14 +195,17 @@ void TSoundPlayer::PlayMusic(const QString& file, int volume, uint32_t fadeMs)
         FadeOutRemaining = fadeMs;
     }
     Retire(std::move(Music));
-    if (!opened)
-        return;
-    MusicTargetVolume = uint8_t(std::clamp(volume, 0, 255));
-    MusicFadeRemaining = fadeMs;
-    MusicVolume = fadeMs > 0 ? 0.0f : float(MusicTargetVolume);
-    Music = std::move(opened);
-    SetChannelVolume(MusicChannel, int(MusicVolume));
-    Music->StartDecoding(MusicChannel);
+    if (opened) {
+        MusicTargetVolume = uint8_t(std::clamp(volume, 0, 255));
+        MusicFadeRemaining = fadeMs;
+        MusicVolume = fadeMs > 0 ? 0.0f : float(MusicTargetVolume);
+        Music = std::move(opened);
+        Music->SetVolume(ToMixerVolume(int(MusicVolume)));
+        // The piece that fades out keeps the mixer's stream; this one begins
+        // beside it and takes the stream over when that one is done.
+        Music->Start(MusicChannel, FadingMusic ? fadeMs : 0);
+    }
+    PublishMusic();
 }
 
 void TSoundPlayer::SetMusicVolume(int volume, uint32_t timeMs)
@@ -324,30 +214,20 @@ void TSoundPlayer::SetMusicVolume(int volume, uint32_t timeMs)
     MusicFadeRemaining = timeMs;
     if (timeMs == 0)
         MusicVolume = MusicTargetVolume;
-    SetChannelVolume(MusicChannel, int(MusicVolume));
+    if (Music)
+        Music->SetVolume(ToMixerVolume(int(MusicVolume)));
 }
 
 void TSoundPlayer::Update()
 {
     const uint32_t now = clock_.TickCount();
     const uint32_t elapsed = LastTick == 0 ? 0 : now - LastTick;
-    if (decodesRunning_ == 0)
-        StartAndFreeDecodedMusic();
+    deck_->FreeReleased();
     if (Music)
         UpdateMusicFade(elapsed);
     if (FadingMusic)
         UpdateFadeOut(elapsed);
     LastTick = now;
-}
-
-// Only while no decode holds the mixer lock: then neither call waits.
-void TSoundPlayer::StartAndFreeDecodedMusic()
-{
-    retired_.clear();
-    if (Music)
-        Music->StartWhenDecoded();
-    if (FadingMusic)
-        FadingMusic->StartWhenDecoded();
 }
 
 // Each step moves the volume the fraction elapsed / remaining of the way to
@@ -360,7 +240,7 @@ void TSoundPlayer::UpdateMusicFade(uint32_t elapsed)
         MusicVolume = MusicTargetVolume;
     else
         MusicVolume += (float(MusicTargetVolume) - MusicVolume) * float(elapsed) / float(MusicFadeRemaining);
-    SetChannelVolume(MusicChannel, int(MusicVolume));
+    Music->SetVolume(ToMixerVolume(int(MusicVolume)));
     MusicFadeRemaining = elapsed < MusicFadeRemaining ? MusicFadeRemaining - elapsed : 0;
 }
 
@@ -368,10 +248,11 @@ void TSoundPlayer::UpdateFadeOut(uint32_t elapsed)
 {
     if (FadeOutRemaining > 0 && FadeOutRemaining >= elapsed) {
         FadingVolume -= float(elapsed) * FadingVolume / float(FadeOutRemaining);
-        SetChannelVolume(FadingChannel, int(FadingVolume));
+        FadingMusic->SetVolume(ToMixerVolume(int(FadingVolume)));
     } else {
         FadingVolume = 0;
         Retire(std::move(FadingMusic));
+        PublishMusic();
     }
     FadeOutRemaining = elapsed < FadeOutRemaining ? FadeOutRemaining - elapsed : 0;
 }
@@ -428,6 +309,12 @@ bool TSoundPlayer::IsSoundPlaying() const
 int TSoundPlayer::MixerChannelVolume(int channel)
 {
     return Mix_Volume(channel, -1);
+}
+
+int TSoundPlayer::MixerMusicVolume(int channel) const
+{
+    const TMusicStream* piece = channel == MusicChannel ? Music.get() : channel == FadingChannel ? FadingMusic.get() : nullptr;
+    return piece != nullptr ? piece->Volume() : 0;
 }
 
 bool TSoundPlayer::ChannelPlaying(int channel)

@@ -4,20 +4,20 @@
 
 #include <QString>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <vector>
 
-// A music piece being decoded and played on one mixer channel, and a decoded
-// sample; both live in the mixer layer.
+// A music piece, the mixer's music stream the pieces share, and a decoded
+// sample; all live in the mixer layer.
 class TMusicStream;
+class TMusicDeck;
 class TSample;
 
 // Plays the story's audio on fixed mixer channels: background music on 9 and
-// 10 (they swap roles at every cross-fade, so both pieces can sound at once),
-// the background sound on 0 and the sound effects on 8. Volumes are 0..255.
+// 10 (they swap roles at every cross-fade, so both pieces can sound at once;
+// a piece mostly plays on the mixer's music stream, see TMusicStream), the
+// background sound on 0 and the sound effects on 8. Volumes are 0..255.
 // Only the main thread calls it; the mixer mixes on its own thread.
 class TSoundPlayer {
 public:
@@ -52,6 +52,8 @@ public:
 
     // The volume the mixer plays a channel at, 0..128.
     static int MixerChannelVolume(int channel);
+    // The same for the music piece on channel 9 or 10, wherever it sounds.
+    int MixerMusicVolume(int channel) const;
     // True while the mixer sounds anything on the channel.
     static bool ChannelPlaying(int channel);
 
@@ -73,9 +75,9 @@ public:
 
 private:
     std::unique_ptr<TMusicStream> OpenStream(const QString& file);
-    // Silences a stopped piece at once; it is freed once no decode runs.
+    // Silences a stopped piece at once and frees it soon after.
     void Retire(std::unique_ptr<TMusicStream> stream);
-    void StartAndFreeDecodedMusic();
+    void PublishMusic();
     std::unique_ptr<TSample> LoadSample(const QString& file);
     void PlaySample(std::unique_ptr<TSample>& slot, int channel, const QString& file, bool loop, int volume);
     void UpdateMusicFade(uint32_t elapsed);
@@ -83,8 +85,7 @@ private:
 
     TClock& clock_;
     TLog log_;
-    std::atomic<int> decodesRunning_{0};
-    std::vector<std::unique_ptr<TMusicStream>> retired_;
+    std::unique_ptr<TMusicDeck> deck_;
     // The code of the last failed mixer call, in the error-code table's terms.
     int lastError_ = 0;
     uint32_t effectStartTick_ = 0;

@@ -41,6 +41,28 @@ void BM_LoadScript(benchmark::State& state)
 }
 BENCHMARK(BM_LoadScript)->Args({1000000, 10})->Args({1000000, 0})->Unit(benchmark::kMillisecond);
 
+// The long story's workload on its own, without the program around it: the
+// cost of a line should not depend on how many there are.
+void BM_LoadBigStory(benchmark::State& state)
+{
+    TCwdGuard cwd;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("story.kvt"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        state.SkipWithError("cannot write the story");
+    bench::WriteBigStory(file, state.range(0));
+    file.close();
+    TKvtParser parser;
+    for (auto _ : state) {
+        parser.LoadScript(path);
+        benchmark::DoNotOptimize(parser.LineCount());
+    }
+    state.counters["ns_per_line"] = benchmark::Counter(double(parser.LineCount()) * double(state.iterations()),
+                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_LoadBigStory)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
 // A registry the size of the full command list: the names the interpreter
 // registers today, filled up with names that only take up room.
 void FillRegistry(TCommandManager& commands)

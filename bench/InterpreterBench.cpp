@@ -3,18 +3,7 @@
 
 #include "ScriptGenerator.h"
 
-#include "audio/SoundPlayer.h"
-#include "engine/Clock.h"
-#include "engine/CommandHandlers.h"
-#include "engine/KvtEngine.h"
-#include "engine/KvtVariables.h"
-#include "engine/ProductGlobals.h"
-#include "interpreter/AudioCommands.h"
-#include "interpreter/CommandTable.h"
-#include "interpreter/Interpreter.h"
-#include "interpreter/MissingFiles.h"
-#include "render/FontUtils.h"
-#include "support/FakeHost.h"
+#include "support/StoryObjects.h"
 
 #include <QDir>
 
@@ -22,10 +11,7 @@
 
 namespace {
 
-// The story's objects wired as the main window wires them. Members are
-// declared in creation order; the interpreter needs all the others.
-struct TBenchStory {
-    TBenchStory() { RegisterCommandTable(commands, {&story, &audio}); }
+struct TBenchStory : TStoryObjects {
     ~TBenchStory() { QDir::setCurrent(savedCwd); }
 
     void Open(const QString& name, const QString& text) { story.OpenScript(bench::WriteScript(dir, name, text)); }
@@ -44,19 +30,6 @@ struct TBenchStory {
 
     QString savedCwd = QDir::currentPath();
     QTemporaryDir dir;
-    TVirtualClock clock;
-    TFakeHost host;
-    TKvtParser parser;
-    TKvtVariables variables;
-    TProductGlobals product{variables};
-    TCommandManager commands;
-    TSoundPlayer sound{clock, {}};
-    TFontManager fonts;
-    TTextBox textBox{fonts, clock};
-    TTextCommands text{textBox, fonts, parser, variables};
-    TMissingFileReporter missingFiles{{}};
-    TInterpreter story{{parser, variables, product, commands, sound, fonts, clock, host, textBox, text}};
-    TAudioCommands audio{sound, parser, missingFiles, story, {}};
 };
 
 // Steady state: the pass before the timed ones has split every line once.

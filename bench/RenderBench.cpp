@@ -2,6 +2,8 @@
 // screen, three 400-pixel character sprites, the text-window box and 60 words
 // of text drawn word by word the way the text window lays them out.
 
+#include "BenchPictures.h"
+
 #include "render/RenderDevice.h"
 
 #include <QDir>
@@ -10,19 +12,6 @@
 #include <benchmark/benchmark.h>
 
 namespace {
-
-QString WritePicture(const QTemporaryDir& dir, const QString& name, int width, int height, bool translucentEdges)
-{
-    QImage image(width, height, QImage::Format_ARGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int alpha = translucentEdges && (x < 40 || x >= width - 40) ? 0 : 255;
-            image.setPixel(x, y, qRgba(x * 255 / width, y * 255 / height, (x ^ y) & 0xFF, alpha));
-        }
-    const QString path = dir.filePath(name);
-    image.save(path);
-    return path;
-}
 
 class TBackgroundLayer : public TGraphicObject {
 public:
@@ -39,23 +28,6 @@ public:
         sprite.SetTransform(QTransform());
     }
     TDxPicture picture;
-};
-
-class TCharacterLayer : public TGraphicObject {
-public:
-    explicit TCharacterLayer(TClock& clock) : sprites{TDxPicture(clock), TDxPicture(clock), TDxPicture(clock)} {}
-    void SetDevice(std::shared_ptr<TDxDevice> device) override
-    {
-        TGraphicObject::SetDevice(device);
-        for (TDxPicture& sprite : sprites)
-            sprite.SetDevice(device);
-    }
-    void Draw(TDxSprite& sprite) override
-    {
-        for (int i = 0; i < 3; ++i)
-            sprites[i].DrawAt(sprite, 20 + i * 320, 168);
-    }
-    TDxPicture sprites[3];
 };
 
 class TTextLayer : public TGraphicObject {
@@ -101,7 +73,7 @@ void BM_FullSceneFrame(benchmark::State& state)
     TFontManager fonts;
     TRenderDevice render(fonts, clock, {});
     TBackgroundLayer background(clock);
-    TCharacterLayer characters(clock);
+    bench::TSpriteLayer characters(clock);
     TTextLayer text(fonts);
     for (int i = 0; i < 60; ++i)
         text.words << QStringLiteral("word%1").arg(i);
@@ -110,9 +82,9 @@ void BM_FullSceneFrame(benchmark::State& state)
     render.SetLayer(TLayerSlot::TextWindow, &text);
     render.SetBackgroundColor([] { return TColorValue(0); });
     render.CreateDevice(false);
-    background.picture.LoadFromFile(WritePicture(dir, QStringLiteral("bg.png"), 800, 600, false));
+    background.picture.LoadFromFile(bench::WritePicture(dir, QStringLiteral("bg.png"), 800, 600, false));
     for (int i = 0; i < 3; ++i)
-        characters.sprites[i].LoadFromFile(WritePicture(dir, QStringLiteral("c%1.png").arg(i), 400, 600, true));
+        characters.sprites[i].LoadFromFile(bench::WritePicture(dir, QStringLiteral("c%1.png").arg(i), 400, 600, true));
     render.RenderFrame();  // warms the caches: converted textures, the font
     for (auto _ : state) {
         render.Invalidate();

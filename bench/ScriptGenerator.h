@@ -152,4 +152,75 @@ inline QString StoryScript(qsizetype totalLines)
     return JoinLines(lines);
 }
 
+// The workload of a long commercial story, in the proportions such stories
+// have: spoken lines and narration blocks several sentences long, a line in
+// a second language with accents beside the first, a background per scene,
+// a counter, an if/else on it, a call to a subroutine that speaks with its
+// parameters, a comment and the goto to the next scene; "@exit" at the end.
+// Lines average about 66 bytes, so a million of them are a file of 66 MB.
+// The backgrounds are the pictures BackgroundNames() lists.
+inline QStringList BackgroundNames()
+{
+    return {QStringLiteral("harbour"), QStringLiteral("pier"), QStringLiteral("lighthouse"), QStringLiteral("market")};
+}
+
+// Written as it is made: the benchmark's own memory stays small, so the
+// peak it reports for the program it starts is the program's own.
+// Returns the number of scenes.
+inline qsizetype WriteBigStory(QIODevice& out, qsizetype totalLines)
+{
+    const QStringList places = BackgroundNames();
+    QByteArray pending;
+    qsizetype written = 0;
+    auto line = [&](const QString& text) {
+        pending += text.toUtf8();
+        pending += '\n';
+        ++written;
+        if (pending.size() >= 64 * 1024) {
+            out.write(pending);
+            pending.clear();
+        }
+    };
+    line(QStringLiteral("@goto scene0"));
+    line(QStringLiteral("#greet"));
+    line(QStringLiteral("@inc visits"));
+    line(QStringLiteral("Mira: %:1%, you have come down to the quay %visits% times now, and still no boat."));
+    line(QStringLiteral("@return"));
+    qsizetype scene = 0;
+    for (; written < totalLines; ++scene) {
+        const QString n = QString::number(scene);
+        line(QStringLiteral("#scene") + n);
+        line(QStringLiteral("@bg ") + places[scene % places.size()]);
+        line(QStringLiteral("Mira: The ferry is late again, and the harbour master says it will be later still, "
+                            "because the wind has turned and the tide will not wait for anyone, scene ") + n + u'.');
+        line(QString::fromUtf8("Marie : Le ferry est encore en retard, et le capitaine du port dit qu'il le sera "
+                               "davantage, car le vent a tourné et la marée n'attend personne, même pas lui."));
+        line(QStringLiteral(":-"));
+        line(QStringLiteral("The rain had not stopped for three days, and the gulls sat in long grey rows along the "
+                            "harbour wall, their feathers puffed up against the cold wind from the sea."));
+        line(QStringLiteral("In the little town everyone waited for the boat, and nobody said so out loud, because "
+                            "saying it would have made the waiting longer and the evenings colder still."));
+        line(QStringLiteral("Down by the nets the old men talked about storms they had seen and storms yet to come, "
+                            "and about the one winter when the whole bay froze over from shore to shore."));
+        line(QStringLiteral("-:"));
+        line(QStringLiteral("@inc turn"));
+        line(QStringLiteral("@if turn > 1"));
+        line(QStringLiteral("Old Tom: It always comes in the end, child, sooner or later, and then you find yourself "
+                            "missing the waiting, the tea and the long talks on the quay at dusk."));
+        line(QStringLiteral("@dec turn, 2"));
+        line(QStringLiteral("@else"));
+        line(QStringLiteral("Old Tom(worried): Sit down and drink your tea, the boat will not come any faster for "
+                            "your pacing up and down the planks, and your feet will thank you for it."));
+        line(QStringLiteral("@endif"));
+        line(QStringLiteral("@call greet, \"Mira, dear\", ") + n);
+        line(QStringLiteral("// the next scene follows at once, without a pause"));
+        line(QStringLiteral("@goto scene") + QString::number(scene + 1));
+    }
+    // The last scene's goto lands here.
+    line(QStringLiteral("#scene") + QString::number(scene));
+    line(QStringLiteral("@exit"));
+    out.write(pending);
+    return scene;
+}
+
 } // namespace bench

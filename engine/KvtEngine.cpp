@@ -2,7 +2,6 @@
 
 #include "engine/Exceptions.h"
 #include "engine/FileSystem.h"
-#include "engine/TextFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -99,18 +98,6 @@ QString FileNameWithoutFolder(const QString& path)
     return path.mid(cut + 1);
 }
 
-// The same test ParseCommandLine plus a name comparison would make, without
-// building a record for every line of a large script.
-bool IsIncludeDirective(const QString& line)
-{
-    constexpr qsizetype nameEnd = 8;  // "@include"
-    if (line.size() < nameEnd || line[0] != u'@')
-        return false;
-    if (line.size() > nameEnd && line[nameEnd] != u' ')
-        return false;
-    return QStringView(line).mid(1, 7).compare(u"include", Qt::CaseInsensitive) == 0;
-}
-
 QString WithScrambledExtension(const QString& fileName)
 {
     const QString normal = NormalizeSeparators(fileName);
@@ -118,18 +105,6 @@ QString WithScrambledExtension(const QString& fileName)
     const qsizetype dot = normal.lastIndexOf(u'.');
     const QString base = (dot > slash) ? normal.left(dot) : normal;
     return base + QStringLiteral(".kvs");
-}
-
-QStringList ReadScrambledFile(const QString& path, uint8_t key)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EOSError(QStringLiteral("Cannot read file \"%1\": %2").arg(path, file.errorString()));
-    QByteArray bytes = file.readAll();
-    if (key != 0)
-        for (char& b : bytes)
-            b = char(uint8_t(b) ^ key);
-    return SplitTextLines(DecodeText(bytes));
 }
 
 QString CannotOpen(const QString& fileName)
@@ -171,13 +146,13 @@ void TKvtParser::LoadScript(const QString& fileName)
 {
     ClearStack();
     ClearFileBlocks();
-    lines_.clear();
+    lines_.Clear();
     ++generation_;
     labelIndex_.clear();
     labelIndexBuilt_ = false;
     try {
         const TScriptSource source = LocateScriptFile(fileName);
-        const QStringList mainLines = ReadScriptSource(source);
+        const uint32_t mainText = ReadScriptSource(source);
         const QFileInfo mainFile(source.Path);
         scriptFolder_ = mainFile.absoluteDir().absolutePath();
         if (!scriptFolder_.endsWith(u'/'))
@@ -186,11 +161,13 @@ void TKvtParser::LoadScript(const QString& fileName)
         QDir::setCurrent(scriptFolder_);
 
         QStringList chain{mainFile.canonicalFilePath()};
-        ExpandInto(fileName, mainLines, lines_, chain);
+        std::vector<TLineRef> lines;
+        ExpandInto(fileName, mainText, lines, chain);
+        lines_.Assign(std::move(lines));
         RebuildBlockStarts();
     } catch (...) {
         // Never leave a half-expanded script behind.
-        lines_.clear();
+        lines_.Clear();
         ClearFileBlocks();
         if (OnLinesChanged)
             OnLinesChanged();
@@ -204,7 +181,10 @@ void TKvtParser::LoadScript(const QString& fileName)
 
 void TKvtParser::LoadFileLines(QStringList& target, const QString& fileName) const
 {
-    target = ReadScriptSource(LocateScriptFile(fileName));
+    const TScriptSource source = LocateScriptFile(fileName);
+    TScriptLines file;
+    file.Assign(file.SplitSource(file.AddSource(ReadTextBytes(source.Path, source.Scrambled ? ScrambleKey : 0))));
+    target = file.ToStringList();
 }
 
 // A ".kvt" name is read as plain text when it exists; every other name, and a
@@ -223,51 +203,63 @@ TKvtParser::TScriptSource TKvtParser::LocateScriptFile(const QString& fileName) 
     return {scrambled, true};
 }
 
-QStringList TKvtParser::ReadScriptSource(const TScriptSource& source) const
+uint32_t TKvtParser::ReadScriptSource(const TScriptSource& source)
 {
-    return source.Scrambled ? ReadScrambledFile(source.Path, ScrambleKey) : ReadTextFileLines(source.Path);
+    return lines_.AddSource(ReadTextBytes(source.Path, source.Scrambled ? ScrambleKey : 0));
+}
+
+// The same test ParseCommandLine plus a name comparison would make, without
+// decoding every line of a large script. No character outside ASCII folds
+// to a letter of "include", so comparing ASCII letters is the whole test.
+bool TKvtParser::IsIncludeDirective(const TLineRef& line) const
+{
+    constexpr qsizetype nameEnd = 8;  // "@include"
+    return lines_.StartsWith(line, QLatin1StringView("@include"), true)
+           && (line.Length == nameEnd || lines_.UnitAt(line, nameEnd) == u' ');
 }
 
 // Emits the file's lines into `out`, replacing every include directive by the
 // expanded lines of the named file. Each run of lines between directives
 // becomes one block, so every line keeps its true number in its file.
-void TKvtParser::ExpandInto(const QString& fileName, const QStringList& source, QStringList& out,
+void TKvtParser::ExpandInto(const QString& fileName, uint32_t source, std::vector<TLineRef>& out,
                             QStringList& includeChain)
 {
+    std::vector<TLineRef> fileLines = lines_.SplitSource(source);
     qsizetype runStart = 0;
     auto flushRun = [&](qsizetype end) {
         if (end <= runStart)
             return;
-        // A script without includes shares the list it was read into: a
+        // A script without includes keeps the records it was split into: a
         // copy would hold a second array of every line during the load.
-        if (out.isEmpty() && runStart == 0 && end == source.size())
-            out = source;
+        if (out.empty() && runStart == 0 && end == qsizetype(fileLines.size()))
+            out = std::move(fileLines);
         else
-            out.append(source.mid(runStart, end - runStart));
+            out.insert(out.end(), fileLines.begin() + runStart, fileLines.begin() + end);
         AppendBlock(fileName, int32_t(runStart), end - runStart);
     };
-    for (qsizetype i = 0; i < source.size(); ++i) {
-        if (!IsIncludeDirective(source[i]))
+    const qsizetype count = qsizetype(fileLines.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        if (!IsIncludeDirective(fileLines[size_t(i)]))
             continue;
         flushRun(i);
         runStart = i + 1;
 
         TCmdData directive;
-        ParseCommandLine(source[i], directive);
+        ParseCommandLine(lines_.Text(fileLines[size_t(i)]), directive);
         if (directive.Params.isEmpty())
             throw Exception(QStringLiteral("Invalid include directive - no file specified."));
         const QString included = directive.Params[0];
-        const TScriptSource source = LocateScriptFile(included);
-        const QString identity = QFileInfo(source.Path).canonicalFilePath();
+        const TScriptSource found = LocateScriptFile(included);
+        const QString identity = QFileInfo(found.Path).canonicalFilePath();
         if (includeChain.contains(identity))
             throw Exception(QStringLiteral("Recursive include of file \"") + included
                             + QStringLiteral("\": the file includes itself."));
-        const QStringList includedLines = ReadScriptSource(source);
+        const uint32_t includedText = ReadScriptSource(found);
         includeChain.append(identity);
-        ExpandInto(included, includedLines, out, includeChain);
+        ExpandInto(included, includedText, out, includeChain);
         includeChain.removeLast();
     }
-    flushRun(source.size());
+    flushRun(count);
 }
 
 void TKvtParser::AppendBlock(const QString& fileName, int32_t startLine, qsizetype count)
@@ -317,9 +309,9 @@ QString TKvtParser::PositionText(qsizetype index) const
 QStringList TKvtParser::LabelNames() const
 {
     QStringList names;
-    for (const QString& line : lines_)
-        if (line.startsWith(u'#'))
-            names.append(line.mid(1));
+    for (qsizetype i = 0; i < LineCount(); ++i)
+        if (LineStartsWith(i, QLatin1StringView("#")))
+            names.append(Line(i).mid(1));
     return names;
 }
 
@@ -421,10 +413,10 @@ QString TKvtParser::GetCallParam(const QString& text) const
 int32_t TKvtParser::FindLabel(const QString& name) const
 {
     if (!labelIndexBuilt_) {
-        for (qsizetype i = 0; i < lines_.size(); ++i) {
-            const QString& line = lines_[i];
-            if (!line.startsWith(u'#'))
+        for (qsizetype i = 0; i < LineCount(); ++i) {
+            if (!LineStartsWith(i, QLatin1StringView("#")))
                 continue;
+            const QString line = Line(i);
             const TFoldedKey key(QStringView(line).sliced(1));
             if (labelIndex_.find(key.Key()) == labelIndex_.end())  // the first of equal labels wins
                 labelIndex_.emplace(key.Key().toString(), int32_t(i));

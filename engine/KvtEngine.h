@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/CommandHandlers.h"
+#include "engine/ScriptLines.h"
 #include "engine/StringUtils.h"
 
 #include <QHash>
@@ -48,8 +49,15 @@ public:
     // ---- file level
     void LoadScript(const QString& fileName);
     void LoadFileLines(QStringList& target, const QString& fileName) const;
-    qsizetype LineCount() const { return lines_.size(); }
-    const QStringList& Lines() const { return lines_; }
+    qsizetype LineCount() const { return lines_.Size(); }
+    // A line as text, decoded from its file on every call.
+    QString Line(qsizetype index) const { return lines_.At(index); }
+    bool LineIsEmpty(qsizetype index) const { return lines_.IsEmpty(index); }
+    // Tells comments, labels and commands apart without decoding the line.
+    bool LineStartsWith(qsizetype index, QLatin1StringView prefix) const { return lines_.StartsWith(index, prefix); }
+    // Every line decoded, for views of the whole script. Named for what it
+    // costs: indexing it in a loop would decode the script once per line.
+    QStringList DecodeAllLines() const { return lines_.ToStringList(); }
     const std::vector<TFileBlock>& Blocks() const { return blocks_; }
     std::optional<TFileBlockHit> FindFileBlock(qsizetype index) const;
     void ClearFileBlocks();
@@ -96,16 +104,16 @@ private:
         bool Scrambled;
     };
     TScriptSource LocateScriptFile(const QString& fileName) const;
-    QStringList ReadScriptSource(const TScriptSource& source) const;
-    void ExpandInto(const QString& fileName, const QStringList& source, QStringList& out,
-                    QStringList& includeChain);
+    uint32_t ReadScriptSource(const TScriptSource& source);
+    bool IsIncludeDirective(const TLineRef& line) const;
+    void ExpandInto(const QString& fileName, uint32_t source, std::vector<TLineRef>& out, QStringList& includeChain);
     void AppendBlock(const QString& fileName, int32_t startLine, qsizetype count);
     void NotifyPosition() const;
     void NotifyStack() const;
     void RequireFrame() const;
     void RebuildBlockStarts();
 
-    QStringList lines_;
+    TScriptLines lines_;
     std::vector<TFileBlock> blocks_;
     std::vector<qsizetype> blockStarts_;  // first line index of each block
     QString scriptFolder_;

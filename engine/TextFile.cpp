@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QStringDecoder>
 
-#include <vector>
+#include <cstring>
 
 namespace {
 
@@ -98,117 +98,143 @@ QStringList SplitTextLines(const QString& text)
 
 namespace {
 
-// Cuts lines from a file's bytes as they are read and decodes each line on
-// its own, so a large script is never held as bytes, as one decoded text and
-// as lines at the same time; that peak was more than half again the size of
-// the lines themselves. Line breaks are the same single bytes in UTF-8 and
-// in Windows-1252 and never occur inside a UTF-8 sequence, so decoding line
-// by line gives exactly the text decoding the whole file would.
-class TByteLineReader {
-public:
-    enum class TEncoding { Utf8, Windows1252 };
+constexpr uint64_t kEveryByte = 0x0101010101010101ULL;
+constexpr uint64_t kHighBits = 0x8080808080808080ULL;
 
-    explicit TByteLineReader(TEncoding encoding) : encoding_(encoding) {}
-
-    // False when the bytes are not valid UTF-8 and UTF-8 was asked for.
-    bool Read(QFile& file, QStringList& lines)
-    {
-        constexpr qsizetype kChunk = 64 * 1024;
-        QByteArray chunk(kChunk, Qt::Uninitialized);
-        for (;;) {
-            const qint64 got = file.read(chunk.data(), kChunk);
-            if (got <= 0)
-                break;
-            if (!Feed(QByteArrayView(chunk.constData(), got), lines))
-                return false;
-        }
-        // A final line break does not start another line.
-        return pending_.isEmpty() || Emit(pending_, lines);
-    }
-
-private:
-    bool Feed(QByteArrayView bytes, QStringList& lines)
-    {
-        qsizetype start = 0;
-        if (afterCr_ && !bytes.isEmpty() && bytes[0] == '\n')
-            start = 1;  // the LF of a CR LF split between two reads
-        afterCr_ = false;
-        for (qsizetype i = start; i < bytes.size(); ++i) {
-            const char c = bytes[i];
-            if (c != '\n' && c != '\r')
-                continue;
-            if (!EmitWithPending(bytes.sliced(start, i - start), lines))
-                return false;
-            if (c == '\r') {
-                if (i + 1 == bytes.size())
-                    afterCr_ = true;
-                else if (bytes[i + 1] == '\n')
-                    ++i;
-            }
-            start = i + 1;
-        }
-        pending_.append(bytes.sliced(start));
-        return true;
-    }
-
-    bool EmitWithPending(QByteArrayView tail, QStringList& lines)
-    {
-        if (pending_.isEmpty())
-            return Emit(tail, lines);
-        pending_.append(tail);
-        const bool ok = Emit(pending_, lines);
-        pending_.clear();
-        return ok;
-    }
-
-    bool Emit(QByteArrayView line, QStringList& lines)
-    {
-        if (encoding_ == TEncoding::Windows1252) {
-            lines.append(DecodeWindows1252(line));
-            return true;
-        }
-        // Decoded into scratch space first: the decoder asks for room for the
-        // worst case, and every line kept at that size would waste memory.
-        // One spare place keeps the start pointer valid for an empty line,
-        // which must come out empty, not null.
-        scratch_.resize(utf8_.requiredSpace(line.size()) + 1);
-        const QChar* end = utf8_.appendToBuffer(scratch_.data(), line);
-        if (utf8_.hasError())
-            return false;
-        lines.append(QString(scratch_.data(), end - scratch_.data()));
-        return true;
-    }
-
-    TEncoding encoding_;
-    // A byte-order mark is kept as the character it is: at the start of the
-    // file it was handled before, and inside the file it belongs to the text.
-    QStringDecoder utf8_{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless
-                                                   | QStringDecoder::Flag::ConvertInitialBom};
-    QByteArray pending_;
-    std::vector<QChar> scratch_;
-    bool afterCr_ = false;
-};
-
-bool StartsWithByteOrderMark(QByteArrayView head)
+// True when some byte of the word is zero.
+constexpr bool HasZeroByte(uint64_t word)
 {
-    return head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF") || head.startsWith("\xEF\xBB\xBF");
+    return ((word - kEveryByte) & ~word & kHighBits) != 0;
+}
+
+// Eight bytes at a time: a byte at a time, finding the line breaks of a
+// large script took longer than reading it.
+qsizetype FindByteLineBreak(const char* data, qsizetype from, qsizetype end)
+{
+    qsizetype i = from;
+    for (; i + 8 <= end; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        if (HasZeroByte(word ^ (kEveryByte * '\n')) || HasZeroByte(word ^ (kEveryByte * '\r')))
+            break;
+    }
+    for (; i < end; ++i)
+        if (data[i] == '\n' || data[i] == '\r')
+            return i;
+    return end;
+}
+
+void XorBytes(QByteArray& bytes, uint8_t key)
+{
+    char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    const uint64_t wideKey = kEveryByte * key;
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        word ^= wideKey;
+        std::memcpy(data + i, &word, 8);
+    }
+    for (; i < size; ++i)
+        data[i] = char(uint8_t(data[i]) ^ key);
+}
+
+QString DecodeUtf8Line(QByteArrayView line)
+{
+    // A mark at the start of a line is text here; QString::fromUtf8 would
+    // drop it as if it began a file.
+    if (!line.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(line);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8(line);
 }
 
 } // namespace
 
-QStringList ReadTextFileLines(const QString& fileName)
+qsizetype TTextBytes::FindLineBreak(qsizetype from) const
+{
+    if (Encoding != TTextEncoding::Utf16)
+        return FindByteLineBreak(Bytes.constData(), from, Bytes.size());
+    const QChar* data = Wide.constData();
+    for (qsizetype i = from; i < Wide.size(); ++i)
+        if (data[i] == u'\n' || data[i] == u'\r')
+            return i;
+    return Wide.size();
+}
+
+qsizetype TTextBytes::SkipLineBreak(qsizetype at) const
+{
+    if (at >= End())
+        return End();
+    if (Unit(at) == u'\r' && at + 1 < End() && Unit(at + 1) == u'\n')
+        return at + 2;
+    return at + 1;
+}
+
+QString TTextBytes::Decode(qsizetype start, qsizetype length) const
+{
+    if (length == 0)
+        return QStringLiteral("");  // an empty line is empty, not null
+    switch (Encoding) {
+    case TTextEncoding::Utf8:
+        return DecodeUtf8Line(QByteArrayView(Bytes).sliced(start, length));
+    case TTextEncoding::Windows1252:
+        return DecodeWindows1252(QByteArrayView(Bytes).sliced(start, length));
+    case TTextEncoding::Utf16:
+        break;
+    }
+    return QString(Wide.constData() + start, length);
+}
+
+TTextBytes ClassifyText(QByteArray bytes)
+{
+    TTextBytes text;
+    const QByteArrayView view(bytes);
+    if (view.startsWith("\xFF\xFE") || view.startsWith("\xFE\xFF")) {
+        text.Encoding = TTextEncoding::Utf16;
+        text.Wide = DecodeUtf16(view.sliced(2), view.startsWith("\xFE\xFF"));
+        return text;
+    }
+    if (view.startsWith("\xEF\xBB\xBF")) {
+        const QByteArrayView body = view.sliced(3);
+        if (!body.isValidUtf8()) {
+            // Decoded as a whole, as DecodeText would: broken sequences
+            // become replacement characters exactly as they always did.
+            text.Encoding = TTextEncoding::Utf16;
+            text.Wide = QString::fromUtf8(body);
+            return text;
+        }
+        // Decoding the whole text would drop a second mark right after the
+        // first as well.
+        text.Begin = body.startsWith("\xEF\xBB\xBF") ? 6 : 3;
+    } else if (!view.isValidUtf8()) {
+        // One invalid sequence anywhere makes the whole file Windows-1252.
+        text.Encoding = TTextEncoding::Windows1252;
+    }
+    text.Bytes = std::move(bytes);
+    return text;
+}
+
+TTextBytes ReadTextBytes(const QString& fileName, uint8_t key)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EOSError(QStringLiteral("Cannot read file \"%1\": %2").arg(fileName, file.errorString()));
-    if (StartsWithByteOrderMark(file.peek(3)))
-        return SplitTextLines(DecodeText(file.readAll()));
+    QByteArray bytes = file.readAll();
+    if (key != 0)
+        XorBytes(bytes, key);
+    return ClassifyText(std::move(bytes));
+}
+
+QStringList ReadTextFileLines(const QString& fileName)
+{
+    const TTextBytes text = ReadTextBytes(fileName);
     QStringList lines;
-    if (TByteLineReader(TByteLineReader::TEncoding::Utf8).Read(file, lines))
-        return lines;
-    // One invalid sequence anywhere makes the whole file Windows-1252.
-    lines.clear();
-    file.seek(0);
-    TByteLineReader(TByteLineReader::TEncoding::Windows1252).Read(file, lines);
+    for (qsizetype start = text.Begin; start < text.End();) {
+        const qsizetype lineBreak = text.FindLineBreak(start);
+        lines.append(text.Decode(start, lineBreak - start));
+        start = text.SkipLineBreak(lineBreak);
+    }
     return lines;
 }

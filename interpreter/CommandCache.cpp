@@ -17,6 +17,7 @@ void TCommandCache::DropWhenStale()
     if (generation_ == parser_.Generation())
         return;
     slots_.assign(size_t(parser_.LineCount()), nullptr);
+    ranOnce_.assign(size_t(parser_.LineCount()), false);
     parsedInOrder_.clear();
     generation_ = parser_.Generation();
 }
@@ -27,17 +28,27 @@ const TParsedCommand* TCommandCache::Find(int32_t line)
     return slots_[size_t(line)];
 }
 
+// A line that fails to split is not kept: it raises every time.
+void TCommandCache::Parse(int32_t line, TParsedCommand& into) const
+{
+    ParseCommandLine(parser_.Line(line), into.Data);
+    into.Handler = &commands_.HandlerFor(into.Data.Name);
+    into.NeedsExpansion = HoldsSpecialCharacters(into.Data.Params);
+}
+
 const TParsedCommand& TCommandCache::At(int32_t line)
 {
     DropWhenStale();
     TParsedCommand*& slot = slots_[size_t(line)];
-    if (!slot) {
-        // A line that fails to split is not cached: it raises every time.
-        TParsedCommand command;
-        ParseCommandLine(parser_.Lines()[line], command.Data);
-        command.Handler = &commands_.HandlerFor(command.Data.Name);
-        command.NeedsExpansion = HoldsSpecialCharacters(command.Data.Params);
-        slot = &parsedInOrder_.emplace_back(std::move(command));
+    if (slot)
+        return *slot;
+    if (!ranOnce_[size_t(line)]) {
+        Parse(line, firstRun_);
+        ranOnce_[size_t(line)] = true;
+        return firstRun_;
     }
+    TParsedCommand command;
+    Parse(line, command);
+    slot = &parsedInOrder_.emplace_back(std::move(command));
     return *slot;
 }

@@ -3,6 +3,7 @@
 #include "engine/Exceptions.h"
 #include "interpreter/AudioCommands.h"
 #include "interpreter/Interpreter.h"
+#include "interpreter/PresentationCommands.h"
 
 namespace {
 
@@ -41,11 +42,59 @@ constexpr TCommandEntry kCommandTable[] = {
     {u"wait", Bind<&TInterpreter::CmdWait>},
     {u"waitclk", Bind<&TInterpreter::CmdWaitClk>},
     {u"repaint", Bind<&TInterpreter::CmdRepaint>},
+    {u"bg", Bind<&TPresentationCommands::CmdBg>},
+    {u"bgpic", Bind<&TPresentationCommands::CmdBgPic>},
+    {u"bgcolor", Bind<&TPresentationCommands::CmdBgColor>},
+    {u"bgfit", Bind<&TPresentationCommands::CmdBgFit>},
+    {u"bgfree", Bind<&TPresentationCommands::CmdBgFree>},
+    {u"bgpos", Bind<&TPresentationCommands::CmdBgPos>},
+    {u"bgzoom", Bind<&TPresentationCommands::CmdBgZoom>},
+    {u"bgtint", Bind<&TPresentationCommands::CmdBgTint>},
     {u"bgmusic", Bind<&TAudioCommands::CmdBgMusic>},
     {u"bgmusicvol", Bind<&TAudioCommands::CmdBgMusicVol>},
     {u"bgsound", Bind<&TAudioCommands::CmdBgSound>},
     {u"bgsoundvol", Bind<&TAudioCommands::CmdBgSoundVol>},
     {u"sound", Bind<&TAudioCommands::CmdSound>},
+    {u"font", Bind<&TPresentationCommands::CmdFont>},
+    {u"fontsz", Bind<&TPresentationCommands::CmdFontSize>},
+    {u"fontsize", Bind<&TPresentationCommands::CmdFontSize>},  // shares the handler of "fontsz"
+    {u"fontcolor", Bind<&TPresentationCommands::CmdFontColor>},
+    {u"charfont", Bind<&TPresentationCommands::CmdCharFont>},
+    {u"charfontsize", Bind<&TPresentationCommands::CmdCharFontSize>},
+    {u"charfontsz", Bind<&TPresentationCommands::CmdCharFontSize>},  // shares the handler of "charfontsize"
+    {u"charfontcolor", Bind<&TPresentationCommands::CmdCharFontColor>},
+    {u"namefont", Bind<&TPresentationCommands::CmdNameFont>},
+    {u"namefontsize", Bind<&TPresentationCommands::CmdNameFontSize>},
+    {u"namefontsz", Bind<&TPresentationCommands::CmdNameFontSize>},  // shares the handler of "namefontsize"
+    {u"namefontcolor", Bind<&TPresentationCommands::CmdNameFontColor>},
+    {u"selfont", Bind<&TPresentationCommands::CmdSelFont>},
+    {u"selfontsize", Bind<&TPresentationCommands::CmdSelFontSize>},
+    {u"selfontsz", Bind<&TPresentationCommands::CmdSelFontSize>},  // shares the handler of "selfontsize"
+    {u"selfontcolor", Bind<&TPresentationCommands::CmdSelFontColor>},
+    {u"selhlcolor", Bind<&TPresentationCommands::CmdSelHlColor>},
+    {u"showtw", Bind<&TPresentationCommands::CmdShowTw>},
+    {u"hidetw", Bind<&TPresentationCommands::CmdHideTw>},
+    {u"twcolor", Bind<&TPresentationCommands::CmdTwColor>},
+    {u"settwcolor", Bind<&TPresentationCommands::CmdTwColor>},  // shares the handler of "twcolor"
+    {u"twalpha", Bind<&TPresentationCommands::CmdTwAlpha>},
+    {u"settwalpha", Bind<&TPresentationCommands::CmdTwAlpha>},  // shares the handler of "twalpha"
+    {u"twpos", Bind<&TPresentationCommands::CmdTwPos>},
+    {u"settwpos", Bind<&TPresentationCommands::CmdTwPos>},  // shares the handler of "twpos"
+    {u"twmargin", Bind<&TPresentationCommands::CmdTwMargin>},
+    {u"twpic", Bind<&TPresentationCommands::CmdTwPic>},
+    {u"twtextpos", Bind<&TPresentationCommands::CmdTwTextPos>},
+    {u"twnamepos", Bind<&TPresentationCommands::CmdTwNamePos>},
+    {u"twchartextpos", Bind<&TPresentationCommands::CmdTwCharTextPos>},
+    {u"twspeed", Bind<&TPresentationCommands::CmdTwSpeed>},
+    {u"selcolor", Bind<&TPresentationCommands::CmdSelColor>},
+    {u"selalpha", Bind<&TPresentationCommands::CmdSelAlpha>},
+    {u"selmargin", Bind<&TPresentationCommands::CmdSelMargin>},
+    {u"selpic", Bind<&TPresentationCommands::CmdSelPic>},
+    {u"cursor", Bind<&TPresentationCommands::CmdCursor>},
+    {u"setcursor", Bind<&TPresentationCommands::CmdCursor>},  // shares the handler of "cursor"
+    {u"selcursor1", Bind<&TPresentationCommands::CmdSelCursor1>},
+    {u"selcursor2", Bind<&TPresentationCommands::CmdSelCursor2>},
+    {u"mousecursor", Bind<&TPresentationCommands::CmdMouseCursor>},
     {u"set", Bind<&TInterpreter::CmdSet>},
     {u"clear", Bind<&TInterpreter::CmdClear>},
     {u"inc", Bind<&TInterpreter::CmdInc>},

@@ -206,20 +206,18 @@ int32_t TInterpreter::FindBlockCommand(TBlockStops stops, int32_t start, TCmdDat
     if (cached == blockScanCache_.constEnd())
         blockScanCache_.insert(key, index);
     if (index >= 0)
-        ParseCommandLine(parser_.Lines()[index], found);
+        ParseCommandLine(parser_.Line(index), found);
     return index;
 }
 
 int32_t TInterpreter::ScanForBlockCommand(TBlockStops stops, int32_t start) const
 {
-    const QStringList& lines = parser_.Lines();
     int depth = 1;
     TCmdData cmd;
-    for (qsizetype i = std::max<int32_t>(start, 0); depth > 0 && i < lines.size(); ++i) {
-        const QString& line = lines[i];
-        if (line.isEmpty() || line[0] != u'@')
+    for (qsizetype i = std::max<int32_t>(start, 0); depth > 0 && i < parser_.LineCount(); ++i) {
+        if (!parser_.LineStartsWith(i, QLatin1StringView("@")))
             continue;
-        ParseCommandLine(line, cmd);
+        ParseCommandLine(parser_.Line(i), cmd);
         if (depth == 1 && IsStop(cmd.Name, stops))
             return int32_t(i);
         if (IsBlockOpener(cmd))

@@ -1,17 +1,16 @@
 #include "interpreter/Interpreter.h"
 
+#include "assets/ImageLoader.h"
 #include "audio/SoundPlayer.h"
 #include "engine/Exceptions.h"
 #include "interpreter/CharacterLines.h"
+#include "interpreter/PresentationCommands.h"
+#include "render/BgControl.h"
+#include "render/SelboxControl.h"
 
 #include <chrono>
 
 namespace {
-
-bool IsComment(const QString& line)
-{
-    return line.size() >= 2 && line[0] == u'/' && line[1] == u'/';
-}
 
 // Real elapsed time, independent of the story clock: a looping script must
 // give the window control back even when the story runs on virtual time.
@@ -45,6 +44,11 @@ TInterpreter::TInterpreter(const TStoryParts& parts)
       host_(parts.Host),
       textBox_(parts.TextBox),
       text_(parts.Text),
+      images_(parts.Images),
+      background_(parts.Background),
+      selectionBox_(parts.SelectionBox),
+      mouseCursor_(parts.MouseCursor),
+      presentation_(parts.Presentation),
       commandCache_(parser_, commands_)
 {
 }
@@ -57,11 +61,33 @@ void TInterpreter::AdvanceFrame()
     const uint32_t elapsed = LastFrameTick == 0 ? 0 : now - LastFrameTick;
     sound_.Update();  // fades first: a line may start new music this frame
     ExecuteUntilWait();
-    bool changed = false;
+    // Every layer animates, whether or not an earlier one already asked for
+    // a repaint.
+    bool changed = background_.Update(elapsed);
     changed |= textBox_.Update(elapsed);
+    if (selectionBox_.Visible())
+        changed |= selectionBox_.Update(now);
+    changed |= mouseCursor_.Update(now);
     if (changed)
         host_.Invalidate();
     LastFrameTick = now;
+}
+
+namespace {
+
+bool Animated(const TDxPicture& picture)
+{
+    return picture.FrameCount() > 1;
+}
+
+} // namespace
+
+bool TInterpreter::LayersMoveWithTime() const
+{
+    const bool selectionMoves = selectionBox_.Visible() && (Animated(selectionBox_.LeftCursor())
+                                                            || Animated(selectionBox_.RightCursor()));
+    return background_.IsAnimating() || Animated(background_.Picture()) || textBox_.ChangesWithTime()
+        || selectionMoves || Animated(mouseCursor_);
 }
 
 void TInterpreter::ExecuteUntilWait()
@@ -74,7 +100,7 @@ void TInterpreter::ExecuteUntilWait()
         while (parser_.Position >= 0 && parser_.Position < parser_.LineCount() && !budget.Exhausted()) {
             const int32_t index = parser_.Position;
             parser_.NextLine();  // before running: a line that throws is not retried
-            if (RunLine(index) == TStep::Leave)
+            if (RunLine(index) == TStep::Leave && !AnswerClickAtOnce())
                 break;
         }
     } catch (...) {
@@ -86,16 +112,29 @@ void TInterpreter::ExecuteUntilWait()
         StopExecution();
 }
 
+// Nobody sees the frame a headless skip would show a text in, so the click
+// it waits for is answered here rather than one main-loop pass later, which
+// was most of the cost of skipping through a long story.
+bool TInterpreter::AnswerClickAtOnce()
+{
+    if (!AnswerClicksInStepLoop || WaitState != WaitStates::Click)
+        return false;
+    if (IsTyping())
+        CompleteTyping();
+    WaitState = WaitStates::Run;
+    return true;
+}
+
 TInterpreter::TStep TInterpreter::RunLine(int32_t index)
 {
     if (const TParsedCommand* command = commandCache_.Find(index))
         return RunCommand(*command);
-    // A copy: a handler may load another script, which replaces the lines.
-    const QString line = parser_.Lines()[index];
-    if (line.isEmpty() || IsComment(line) || line[0] == u'#')
+    if (parser_.LineIsEmpty(index) || parser_.LineStartsWith(index, QLatin1StringView("//"))
+        || parser_.LineStartsWith(index, QLatin1StringView("#")))
         return TStep::Continue;
-    if (line[0] == u'@')
+    if (parser_.LineStartsWith(index, QLatin1StringView("@")))
         return RunCommand(commandCache_.At(index));
+    const QString line = parser_.Line(index);
     if (line == u":-") {
         if (InTextBlock)
             throw Exception(QStringLiteral("Illegal duplicate text block opener!"));
@@ -257,10 +296,12 @@ void TInterpreter::JumpToLine(int32_t line)
 void TInterpreter::ResetPresentation()
 {
     WaitState = WaitStates::Run;
-    textBox_.ResetLook();
+    presentation_.ResetPresentation();
     sound_.PlayMusic(QString(), 0, 0);
     sound_.PlayBgSound(QString(), false, 0);
-    host_.ResetMouseCursor();
+    // "repaint off" must not outlive the story that said it.
+    if (host_.RepaintSuspended())
+        host_.ResumeRepaint();
 }
 
 void TInterpreter::ResetSession()
@@ -294,7 +335,10 @@ void TInterpreter::OpenScript(const QString& fileName)
     InTextBlock = false;
     parser_.LoadScript(fileName);
     fonts_.LoadFonts(parser_.FontsFolder());
+    // Before the images folder: a malformed "_images.code" is reported, but
+    // the story it came with still runs.
     Halted = false;
+    images_.SetFolder(parser_.ImagesFolder());
 }
 
 void TInterpreter::Restart()

@@ -18,6 +18,11 @@
 #include <cstdint>
 #include <functional>
 
+class TBgControl;
+class TDxPicture;
+class TImageManager;
+class TPresentationCommands;
+class TSelectionBox;
 class TSoundPlayer;
 
 // Keys the reader may press; the window maps its own key codes onto these.
@@ -39,6 +44,11 @@ struct TStoryParts {
     TInterpreterHost& Host;
     TTextBox& TextBox;
     TTextCommands& Text;
+    TImageManager& Images;
+    TBgControl& Background;
+    TSelectionBox& SelectionBox;
+    TDxPicture& MouseCursor;
+    TPresentationCommands& Presentation;
 };
 
 // The interpreter driver: runs script lines until one has to wait, owns the
@@ -88,6 +98,10 @@ public:
     bool IsFinished() const;
     // True while lines run without waiting for anything.
     bool IsRunning() const { return WaitState == WaitStates::Run && !IsFinished(); }
+    // True while a layer changes with time alone (text typing out, a pan, a
+    // fade, an animated cursor), so frames must keep coming while the story
+    // waits for the reader.
+    bool LayersMoveWithTime() const;
 
     // ---- state the tools and the window read
     int32_t WaitState = WaitStates::Run;
@@ -99,6 +113,9 @@ public:
     // Every main-loop pass runs lines for at most this long, so a script
     // that loops without waiting cannot freeze the window.
     uint32_t StepBudgetMs = 100;
+    // Headless "--skip": every click wait is answered inside the step loop,
+    // as long as the step budget lasts, without a pass of the main loop.
+    bool AnswerClicksInStepLoop = false;
 
     const QString& Chapter() const { return chapter_; }
     const QString& Section() const { return section_; }
@@ -156,6 +173,7 @@ private:
     // step loop pieces
     enum class TStep { Continue, Leave };
     TStep RunLine(int32_t index);
+    bool AnswerClickAtOnce();
     TStep RunCommand(const TParsedCommand& parsed);
     TStep RunCharacterLine(const QString& line);
     TStep WaitForReader(const TTextBlock& shown);
@@ -186,6 +204,11 @@ private:
     TInterpreterHost& host_;
     TTextBox& textBox_;
     TTextCommands& text_;
+    TImageManager& images_;
+    TBgControl& background_;
+    TSelectionBox& selectionBox_;
+    TDxPicture& mouseCursor_;
+    TPresentationCommands& presentation_;
 
     QString chapter_;
     QString section_;

@@ -19,8 +19,6 @@ public:
     virtual void SuspendRepaint() = 0;
     virtual void ResumeRepaint() = 0;
     virtual bool RepaintSuspended() const = 0;
-    // The reset presentation shows the system's mouse cursor again.
-    virtual void ResetMouseCursor() = 0;
     // "title": the window caption and the application's title.
     virtual void SetTitle(const QString& title) = 0;
 };

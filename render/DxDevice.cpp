@@ -59,13 +59,58 @@ void TDxSurface::ReplacePixels(QImage image)
     premultipliedStale_ = true;
 }
 
+namespace {
+
+// Only small surfaces are looked at: the test costs a pass over the pixels.
+constexpr int UniformTestPixels = 64 * 64;
+
+std::optional<QRgb> SingleColorOf(const QImage& image)
+{
+    if (image.isNull() || image.width() * image.height() > UniformTestPixels)
+        return std::nullopt;
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (line[x] != first)
+                return std::nullopt;
+    }
+    return first;
+}
+
+} // namespace
+
 const QImage& TDxSurface::DrawImage() const
 {
     if (premultipliedStale_) {
         premultiplied_ = pixels_.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        uniform_ = SingleColorOf(pixels_);
+        scaled_ = QImage();
+        scaledPart_ = QRect();
         premultipliedStale_ = false;
     }
     return premultiplied_;
+}
+
+const QImage* TDxSurface::ScaledCopy(const QRect& part, QSize size) const
+{
+    const QImage& source = DrawImage();
+    const bool repeated = part == scaledPart_ && size == scaledSize_;
+    if (repeated && !scaled_.isNull())
+        return &scaled_;
+    scaledPart_ = part;
+    scaledSize_ = size;
+    scaled_ = QImage();
+    if (!repeated)
+        return nullptr;
+    scaled_ = source.copy(part).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return &scaled_;
+}
+
+std::optional<QRgb> TDxSurface::UniformColor() const
+{
+    DrawImage();
+    return uniform_;
 }
 
 TDxTexture::TDxTexture(int width, int height, int levels, TPool pool, std::shared_ptr<TDxShared> shared)

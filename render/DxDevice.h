@@ -15,6 +15,8 @@
 #include <QString>
 #include <QTransform>
 
+#include "render/ImageCache.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -79,12 +81,15 @@ struct TLockedRect {
     void* bits = nullptr; // first pixel of the locked rectangle, 32-bit ARGB
 };
 
-// Shared between a device and the resources it made: the planned failures
-// and the count of default-pool resources, which must all be gone before a
-// Reset can succeed (that is what makes DeviceLost handlers matter).
+// Shared between a device and the resources it made: the planned failures,
+// the count of default-pool resources, which must all be gone before a
+// Reset can succeed (that is what makes DeviceLost handlers matter), and the
+// decoded picture files, which outlive a Reset so that reloading every
+// texture afterwards decodes nothing.
 struct TDxShared {
     TDxFaults faults;
     int defaultPoolResources = 0;
+    TImageCache images;
 };
 
 // 32-bit ARGB pixels with straight alpha, 0xAARRGGBB in memory order.
@@ -102,10 +107,24 @@ public:
     const QImage& Pixels() const { return pixels_; }
     void ReplacePixels(QImage image);
     const QImage& DrawImage() const;
+    // The one straight ARGB value of a small surface whose pixels all share
+    // it (a tint, a line): drawn as a plain fill, which costs a fraction of
+    // filtering a stretched texture.
+    std::optional<QRgb> UniformColor() const;
+    // `part` of the drawn pixels smoothly scaled to `size`, kept while the
+    // same request comes again: made only when it is asked for a second
+    // time in a row, so a size that changes every frame (a zoom under way)
+    // costs no scaling on top of the draw. Null when not (yet) kept.
+    const QImage* ScaledCopy(const QRect& part, QSize size) const;
+    TDxShared& Shared() const { return *shared_; }
 
 private:
     QImage pixels_;
     mutable QImage premultiplied_;
+    mutable std::optional<QRgb> uniform_;
+    mutable QImage scaled_;
+    mutable QRect scaledPart_;
+    mutable QSize scaledSize_;
     mutable bool premultipliedStale_ = true;
     bool locked_ = false;
     bool lockedForWrite_ = false;
@@ -166,6 +185,12 @@ public:
     // Reset it keeps every resource (the software device can afford it).
     void ResizeBackBuffer(QSize size);
     QImage& BackBuffer() { return backBuffer_; }
+    // Maps game-screen units onto the back buffer for every draw (identity
+    // while the back buffer is the game screen itself). Drawing through one
+    // transform scales text and pictures with their positions, so a larger
+    // back buffer shows everything sharp and in proportion.
+    void SetViewTransform(const QTransform& transform) { viewTransform_ = transform; }
+    const QTransform& ViewTransform() const { return viewTransform_; }
     const QImage& BackBuffer() const { return backBuffer_; }
     // The picture the last successful Present showed (null before the first).
     const QImage& PresentedImage() const { return presented_; }
@@ -187,6 +212,7 @@ private:
     TPresentParams params_;
     std::shared_ptr<TDxShared> shared_;
     QImage backBuffer_;
+    QTransform viewTransform_;
     QImage presented_;
     std::function<void(const QImage&)> presentHandler_;
     TDeviceState state_ = TDeviceState::Operational;
@@ -234,6 +260,8 @@ public:
     TResult Draw(const TDxTexture& texture, const TRect* source, QPointF position, uint32_t color);
     TResult SetTransform(const QTransform& transform);
     const QTransform& Transform() const { return transform_; }
+    // The transform a draw goes through: the sprite's own, then the view's.
+    QTransform PaintTransform() const;
     TResult End();
     bool IsOpen() const { return painter_.has_value(); }
 
@@ -242,6 +270,8 @@ public:
     TDxDevice& Device() { return *device_; }
 
 private:
+    bool DrawScaledCopy(const TDxSurface& surface, const QRect& part, QPointF position);
+
     std::shared_ptr<TDxDevice> device_;
     std::optional<QPainter> painter_;
     QTransform transform_;
@@ -309,5 +339,7 @@ struct TImageInfo {
 TResult GetImageInfoFromFile(const QString& file, TImageInfo& out);
 // Decodes the whole file into the top-left of `target`. Pixels whose ARGB
 // equals `colorKey` (non-zero, so always with alpha 255) become transparent
-// black; 0 means no key. A truncated file fails.
+// black; 0 means no key. A truncated file fails, and so does a file larger
+// than any picture a texture can hold. A file unchanged since it was last
+// decoded comes from the device's image cache.
 TResult LoadSurfaceFromFile(TDxSurface& target, const QString& file, uint32_t colorKey);

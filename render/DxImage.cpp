@@ -19,10 +19,14 @@ TImageFileFormat FormatOf(const QByteArray& name)
     return name.isEmpty() ? TImageFileFormat::Unknown : TImageFileFormat::Other;
 }
 
-bool ReadAll(const QString& file, QByteArray& out)
+// The largest texture, uncompressed, with room for headers: any bigger file
+// is no picture we could show, and reading it whole could take gigabytes.
+constexpr qint64 MaxImageFileBytes = qint64(8192) * 8192 * 4 + (qint64(1) << 20);
+
+bool ReadAll(const QString& path, QByteArray& out)
 {
-    QFile input(ResolvePathIgnoringCase(file));
-    if (!input.open(QIODevice::ReadOnly))
+    QFile input(path);
+    if (!input.open(QIODevice::ReadOnly) || input.size() > MaxImageFileBytes)
         return false;
     out = input.readAll();
     return !out.isEmpty();
@@ -107,10 +111,10 @@ bool Complete(const QByteArray& data, TImageFileFormat format)
     }
 }
 
-TResult Decode(const QString& file, QImage& image, TImageInfo& info)
+TResult Decode(const QString& path, QImage& image, TImageInfo& info)
 {
     QByteArray data;
-    if (!ReadAll(file, data))
+    if (!ReadAll(path, data))
         return DxResult::InvalidData;
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
@@ -123,7 +127,36 @@ TResult Decode(const QString& file, QImage& image, TImageInfo& info)
     info.height = image.height();
     info.depth = 1;
     info.mipLevels = 1;
+    image = image.convertToFormat(QImage::Format_ARGB32);
     return DxResult::Ok;
+}
+
+// The file's pixels as 32-bit ARGB, decoded only when the cache has no
+// picture of the file as it is now.
+TResult DecodeCached(TImageCache& cache, const QString& file, QImage& image)
+{
+    const QString path = ResolvePathIgnoringCase(file);
+    const TFileStamp stamp = StampOfFile(path);
+    image = cache.Find(stamp);
+    if (!image.isNull())
+        return DxResult::Ok;
+    TImageInfo info;
+    if (const TResult result = Decode(path, image, info); DxFailed(result))
+        return result;
+    cache.Insert(stamp, image);
+    return DxResult::Ok;
+}
+
+// Pixels of the key colour become transparent black. The image may be the
+// cache's: it is copied only when a pixel has to change.
+void ApplyColorKey(QImage& image, uint32_t colorKey)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (line[x] == colorKey)
+                reinterpret_cast<QRgb*>(image.scanLine(y))[x] = 0;
+    }
 }
 
 } // namespace
@@ -144,22 +177,14 @@ TResult GetImageInfoFromFile(const QString& file, TImageInfo& out)
 TResult LoadSurfaceFromFile(TDxSurface& target, const QString& file, uint32_t colorKey)
 {
     QImage image;
-    TImageInfo info;
-    if (const TResult result = Decode(file, image, info); DxFailed(result))
+    if (const TResult result = DecodeCached(target.Shared().images, file, image); DxFailed(result))
         return result;
     const TSurfaceDesc desc = target.GetDesc();
-    if (desc.width < info.width || desc.height < info.height)
+    if (desc.width < image.width() || desc.height < image.height())
         return DxResult::InvalidCall;
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    if (colorKey != 0) {
-        for (int y = 0; y < image.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x)
-                if (line[x] == colorKey)
-                    line[x] = 0;
-        }
-    }
-    if (desc.width == info.width && desc.height == info.height) {
+    if (colorKey != 0)
+        ApplyColorKey(image, colorKey);
+    if (desc.width == image.width() && desc.height == image.height()) {
         target.ReplacePixels(std::move(image));
         return DxResult::Ok;
     }

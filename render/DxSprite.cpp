@@ -20,6 +20,13 @@ QImage Tinted(const QImage& source, uint32_t color)
     return result;
 }
 
+// A texel modulated by the RGB of a colour; its own alpha stays.
+QColor Modulated(QRgb texel, uint32_t color)
+{
+    const uint32_t r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
+    return QColor(qRed(texel) * r / 255, qGreen(texel) * g / 255, qBlue(texel) * b / 255, qAlpha(texel));
+}
+
 QColor ArgbColor(uint32_t color)
 {
     return QColor::fromRgba(color);
@@ -69,20 +76,50 @@ TResult TDxSprite::Draw(const TDxTexture& texture, const TRect* source, QPointF 
     const int alpha = static_cast<int>(color >> 24);
     if (alpha == 0)
         return DxResult::Ok;
-    painter_->setTransform(transform_);
+    painter_->setTransform(PaintTransform());
     painter_->setOpacity(alpha / 255.0);
-    if ((color & 0xFFFFFFu) == 0xFFFFFFu)
-        painter_->drawImage(position, image, part);
-    else
+    if (const std::optional<QRgb> uniform = texture.Level0().UniformColor())
+        painter_->fillRect(QRectF(position, QSizeF(part.size())), Modulated(*uniform, color));
+    else if ((color & 0xFFFFFFu) == 0xFFFFFFu) {
+        if (!DrawScaledCopy(texture.Level0(), part, position))
+            painter_->drawImage(position, image, part);
+    } else
         painter_->drawImage(position, Tinted(image.copy(part), color));
     painter_->setOpacity(1.0);
     return DxResult::Ok;
+}
+
+// A texture drawn at the same scale frame after frame (a zoomed background,
+// every layer of an enlarged viewport) is scaled once and then copied at
+// whole pixels: filtering every pixel on every frame is most of what such
+// a draw costs. Copies much larger than the screen are not kept.
+bool TDxSprite::DrawScaledCopy(const TDxSurface& surface, const QRect& part, QPointF position)
+{
+    const QTransform transform = PaintTransform();
+    if (transform.type() != QTransform::TxScale || transform.m11() <= 0 || transform.m22() <= 0)
+        return false;
+    const QRectF target = transform.mapRect(QRectF(position, QSizeF(part.size())));
+    const QSize size(qRound(target.width()), qRound(target.height()));
+    const QSize screen = device_->BackBuffer().size();
+    if (size.isEmpty() || qint64(size.width()) * size.height() > 4 * qint64(screen.width()) * screen.height())
+        return false;
+    const QImage* scaled = surface.ScaledCopy(part, size);
+    if (!scaled)
+        return false;
+    painter_->setTransform(QTransform());
+    painter_->drawImage(QPoint(qRound(target.left()), qRound(target.top())), *scaled);
+    return true;
 }
 
 TResult TDxSprite::SetTransform(const QTransform& transform)
 {
     transform_ = transform;
     return DxResult::Ok;
+}
+
+QTransform TDxSprite::PaintTransform() const
+{
+    return transform_ * device_->ViewTransform();
 }
 
 TResult TDxSprite::End()
@@ -147,10 +184,11 @@ int TDxFont::DrawText(TDxSprite* sprite, const QString& text, TRect& rect, uint3
     if (format & DrawTextFormat::CalcRect)
         return Measure(shown, rect, format);
     if (QPainter* painter = sprite ? sprite->Painter() : nullptr) {
-        painter->setTransform(sprite->Transform());
+        painter->setTransform(sprite->PaintTransform());
         Paint(*painter, shown, rect, format, color);
     } else {
         QPainter direct(&device->BackBuffer());
+        direct.setTransform(device->ViewTransform());
         Paint(direct, shown, rect, format, color);
     }
     return TextHeight(shown, singleLine);

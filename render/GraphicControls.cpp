@@ -203,15 +203,26 @@ void TDxPicture::DeviceReset()
 
 // -------------------------------------------------------------------- box
 
+namespace {
+
+// Whatever geometry a script gives, the box's texture can be made: a size
+// the device refuses would fail on every frame.
+int BoxExtent(int extent)
+{
+    return std::clamp(extent, 1, TTransparentBox::MaxExtent);
+}
+
+} // namespace
+
 TTransparentBox::TTransparentBox(int width, int height, int frameInset)
-    : boxWidth_(width), boxHeight_(height), frameInset_(frameInset)
+    : boxWidth_(BoxExtent(width)), boxHeight_(BoxExtent(height)), frameInset_(frameInset)
 {
 }
 
 void TTransparentBox::SetSize(int width, int height)
 {
-    boxWidth_ = width;
-    boxHeight_ = height;
+    boxWidth_ = BoxExtent(width);
+    boxHeight_ = BoxExtent(height);
     if (pictureFile_.isEmpty())
         needsRebuild_ = true;
 }
@@ -268,10 +279,9 @@ void TTransparentBox::Rebuild()
 
 void TTransparentBox::DrawAt(TDxSprite& sprite, int x, int y)
 {
-    // A box without area (or not yet on a device) has nothing to build;
-    // building it would fail on every frame.
+    // A box not yet on a device has nothing to build with.
     if (needsRebuild_ && pictureFile_.isEmpty()) {
-        if (boxWidth_ <= 0 || boxHeight_ <= 0 || !Device())
+        if (!Device())
             return;
         Rebuild();
     }

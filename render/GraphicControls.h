@@ -114,6 +114,9 @@ private:
 
 class TTransparentBox : public TGraphicObject {
 public:
+    // Sizes are kept within 1..MaxExtent pixels.
+    static constexpr int MaxExtent = 4096;
+
     TTransparentBox(int width, int height, int frameInset);
 
     void SetSize(int width, int height);

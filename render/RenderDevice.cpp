@@ -161,15 +161,17 @@ void TRenderDevice::CreateResources()
     resourcesReady_ = true;
 }
 
-// The layers draw in game-screen units scaled to the back buffer.
+// The layers draw in game-screen units at a scale of 1; the device's view
+// transform takes every draw, text included, to the back buffer's size.
 void TRenderDevice::ApplyScale()
 {
-    const double x = static_cast<double>(renderSize_.width()) / GameScreenWidth;
-    const double y = static_cast<double>(renderSize_.height()) / GameScreenHeight;
     for (TGraphicObject* layer : layers_)
         if (layer)
-            layer->SetScale(x, y);
-    mouseCursor_.SetScale(x, y);
+            layer->SetScale(1.0, 1.0);
+    mouseCursor_.SetScale(1.0, 1.0);
+    if (device_)
+        device_->SetViewTransform(MatrixScaling(static_cast<double>(renderSize_.width()) / GameScreenWidth,
+                                                static_cast<double>(renderSize_.height()) / GameScreenHeight));
 }
 
 void TRenderDevice::UseRenderSize(QSize size)
@@ -351,10 +353,7 @@ QString TRenderDevice::FrameTimeText() const
 void TRenderDevice::DrawFrameTime()
 {
     TRect rect{0, 0, 1000, 1000};
-    sprite_->SetTransform(MatrixScaling(static_cast<double>(renderSize_.width()) / GameScreenWidth,
-                                        static_cast<double>(renderSize_.height()) / GameScreenHeight));
     const int result = debugFont_ ? debugFont_->DrawText(sprite_.get(), FrameTimeText(), rect, 0, 0xFF0000FFu) : 0;
-    sprite_->SetTransform(QTransform());
     if (result == 0)
         RaiseGeneral("DrawTextW failed", static_cast<TResult>(result));
 }

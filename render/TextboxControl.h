@@ -167,6 +167,7 @@ public:
     const TTransparentBox& Box() const { return box_; }
     // The continuation cursor; loaded and cleared by its command.
     TDxPicture& CursorPicture() { return cursorPicture_; }
+    const TDxPicture& CursorPicture() const { return cursorPicture_; }
     TTextScroller& Scroller() { return scroller_; }
 
     void SetDevice(std::shared_ptr<TDxDevice> device) override;

@@ -98,7 +98,21 @@ TSamples Horn(double seconds)
     return out;
 }
 
-void WriteOggVorbis(const std::string& fileName, const TSamples& samples, float quality)
+TSamples StudioStereo(const TSamples& mono)
+{
+    TSamples out(mono.size() * 4);
+    for (size_t i = 0; i < mono.size(); ++i) {
+        const float next = i + 1 < mono.size() ? mono[i + 1] : mono[i];
+        const float between = (mono[i] + next) / 2;
+        out[4 * i] = mono[i];
+        out[4 * i + 1] = 0.8f * mono[i];  // a little to the left
+        out[4 * i + 2] = between;
+        out[4 * i + 3] = 0.8f * between;
+    }
+    return out;
+}
+
+void WriteOggVorbis(const std::string& fileName, const TSamples& samples, float quality, int rate, int channels)
 {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(fileName.c_str(), "wb"), &std::fclose);
     if (!file)
@@ -110,7 +124,7 @@ void WriteOggVorbis(const std::string& fileName, const TSamples& samples, float 
 
     vorbis_info info;
     vorbis_info_init(&info);
-    if (vorbis_encode_init_vbr(&info, 1, SampleRate, quality) != 0)
+    if (vorbis_encode_init_vbr(&info, channels, rate, quality) != 0)
         throw std::runtime_error("the Vorbis encoder refuses the settings");
     vorbis_comment comment;
     vorbis_comment_init(&comment);
@@ -131,12 +145,14 @@ void WriteOggVorbis(const std::string& fileName, const TSamples& samples, float 
         writePage(page);
 
     constexpr size_t Chunk = 1024;
-    for (size_t done = 0; done <= samples.size();) {
-        const size_t count = std::min(Chunk, samples.size() - done);
+    const size_t frames = samples.size() / size_t(channels);
+    for (size_t done = 0; done <= frames;) {
+        const size_t count = std::min(Chunk, frames - done);
         if (count > 0) {
             float** buffer = vorbis_analysis_buffer(&dsp, int(count));
             for (size_t i = 0; i < count; ++i)
-                buffer[0][i] = std::clamp(samples[done + i], -1.0f, 1.0f);
+                for (int c = 0; c < channels; ++c)
+                    buffer[c][i] = std::clamp(samples[(done + i) * size_t(channels) + size_t(c)], -1.0f, 1.0f);
         }
         vorbis_analysis_wrote(&dsp, int(count));  // 0 marks the end
         done += count > 0 ? count : 1;

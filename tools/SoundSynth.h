@@ -27,7 +27,14 @@ TSamples Rain(double seconds);
 // An effect: a ship's horn that swells and fades.
 TSamples Horn(double seconds);
 
-// Raises std::runtime_error when the file cannot be written.
-void WriteOggVorbis(const std::string& fileName, const TSamples& samples, float quality);
+// The same piece the way stories usually ship music, 44.1 kHz stereo
+// (interleaved), so decoding it costs what a real piece costs.
+constexpr int StudioRate = 2 * SampleRate;
+TSamples StudioStereo(const TSamples& mono);
+
+// Raises std::runtime_error when the file cannot be written. More than one
+// channel: `samples` are interleaved.
+void WriteOggVorbis(const std::string& fileName, const TSamples& samples, float quality, int rate = SampleRate,
+                    int channels = 1);
 
 } // namespace synth

@@ -106,7 +106,8 @@ TEST_F(MainWindowTest, CursorPictureHidesTheCursorOnWindowAndViewport)
 
 TEST_F(MainWindowTest, SettingsReadWhileTheWindowIsBuiltReachLogAndConsoleInOrder)
 {
-    TForm_Main& form = Start({"DisplayFps=maybe", "Scramble=x"});
+    TForm_Main& form = Start({"Debug=1", "ShowConsoleOnStartup=1", "DisplayFps=maybe", "Scramble=x"});
+    form.ShowMainWindow();
     const QString fps = QStringLiteral("Invalid boolean option: DisplayFps=maybe. Assuming default (False).");
     const QString scramble = QStringLiteral("Invalid integer option: Scramble=x. Assuming default (0).");
     const QString console = form.findChild<QPlainTextEdit*>()->toPlainText();
@@ -119,6 +120,27 @@ TEST_F(MainWindowTest, SettingsReadWhileTheWindowIsBuiltReachLogAndConsoleInOrde
 TEST_F(MainWindowTest, FrameTimeLineKeepsFramesComing)
 {
     EXPECT_TRUE(Start({"DisplayFps=1"}).FramesDependOnTime());
+}
+
+// Readers never see the toggle, yet a missing asset must still only be
+// logged; an author who turns it off gets the error.
+TEST_F(MainWindowTest, SkipMissingFilesIsOnAtStartAndHiddenFromReaders)
+{
+    TForm_Main& form = Start({});
+    QAction* skip = nullptr;
+    for (QAction* action : form.findChildren<QAction*>())
+        if (action->text() == QStringLiteral("Skip Missing Files"))
+            skip = action;
+    ASSERT_NE(skip, nullptr);
+    EXPECT_TRUE(skip->isChecked());
+    for (QAction* menu : form.menuBar()->actions()) {
+        if (menu->text() == QStringLiteral("Settings")) {
+            EXPECT_FALSE(menu->isVisible());
+        }
+    }
+    EXPECT_NO_THROW(form.Story().RunConsoleCommand(QStringLiteral("@bg nowhere")));
+    skip->setChecked(false);
+    EXPECT_THROW(form.Story().RunConsoleCommand(QStringLiteral("@bg nowhere")), Exception);
 }
 
 // A reader who waits for a text to type out sends no events: the main loop

@@ -47,16 +47,17 @@ TEST_F(SoundPlayerTest, CrossFadeMovesBothPiecesLinearlyAndEndsWithTheOldOneStop
     player.Update();
     player.PlayMusic(Tone("a.wav"), 200, 0);
     EXPECT_EQ(player.MusicVolume, 200);
-    EXPECT_EQ(TSoundPlayer::MixerChannelVolume(9), 200 * 128 / 255);
+    EXPECT_EQ(player.MixerMusicVolume(9), 200 * 128 / 255);
 
     player.PlayMusic(Tone("b.wav"), 100, 2000);
     EXPECT_EQ(player.MusicChannel, 10);
     EXPECT_EQ(player.FadingChannel, 9);
-    EXPECT_EQ(TSoundPlayer::MixerChannelVolume(10), 0);  // the new piece starts silent
+    EXPECT_EQ(player.MixerMusicVolume(10), 0);  // the new piece starts silent
     Run(1000);
     EXPECT_NEAR(player.FadingVolume, 100, 2);
     EXPECT_NEAR(player.MusicVolume, 50, 2);
-    EXPECT_EQ(TSoundPlayer::MixerChannelVolume(10), int(player.MusicVolume) * 128 / 255);
+    EXPECT_EQ(player.MixerMusicVolume(10), int(player.MusicVolume) * 128 / 255);
+    EXPECT_EQ(player.MixerMusicVolume(9), int(player.FadingVolume) * 128 / 255);
     Run(1010);
     EXPECT_EQ(player.FadingMusic, nullptr);
     EXPECT_EQ(player.MusicVolume, 100);
@@ -140,6 +141,20 @@ TEST_F(SoundPlayerTest, FilesThatCannotBeLoadedRaiseAndLeaveThePlayingSoundsAlon
     EXPECT_EQ(player.FadingMusic, nullptr);
     EXPECT_EQ(player.BgSoundSample.get(), bgSound);
     EXPECT_EQ(TSoundPlayer::MixerChannelVolume(0), 128);
+}
+
+// Loading the new file has already replaced the slot's sample, so a file
+// without a single frame of audio leaves the slot empty.
+TEST_F(SoundPlayerTest, AFileWithoutAudioCannotBePlayedAndEmptiesTheSlot)
+{
+    player.PlayBgSound(Tone("rain.wav"), false, 255);
+    const QString silent = dir.Write("silent.wav", ToneWav(0));
+    EXPECT_EQ(ErrorOf([&] { player.PlayBgSound(silent, true, 255); }),
+              "Cannot play \"" + silent.toStdString() + "\". FMOD error 5. Playing the sound failed.");
+    EXPECT_EQ(player.BgSoundSample, nullptr);
+    EXPECT_FALSE(TSoundPlayer::ChannelPlaying(0));
+    EXPECT_NE(ErrorOf([&] { player.PlaySound(silent, 200); }).find("Cannot play"), std::string::npos);
+    EXPECT_FALSE(player.IsSoundPlaying());
 }
 
 TEST(SoundPlayerErrors, CodesBeyondTheTableAreUnknown)

@@ -144,7 +144,8 @@ TEST_F(HeadlessRun, LogFileIsUtf16WithOneByteOrderMark)
     EXPECT_EQ(bytes.left(2), QByteArray("\xFF\xFE"));
     const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
                                             (bytes.size() - 2) / 2);
-    EXPECT_EQ(text, QStringLiteral("Application initialized.Unrecognized command: foo "));
+    // Each reset, at start-up and when the script opens, logs the background it restores.
+    EXPECT_EQ(text, QStringLiteral("Setting bg: noneApplication initialized.Setting bg: noneUnrecognized command: foo "));
 }
 
 TEST_F(HeadlessRun, DemoStoryPlaysByItself)
@@ -173,6 +174,25 @@ TEST_F(HeadlessRun, ScreenshotShowsTheFrameTimeLineOnABlackScreen)
     EXPECT_GT(blue, 50);
     EXPECT_EQ(image.pixel(512, 400), qRgb(0, 0, 0));
     EXPECT_EQ(image.pixel(5, 700), qRgb(0, 0, 0));  // left of the text window
+}
+
+TEST_F(HeadlessRun, ScreenshotShowsTheTintedBackgroundPictureUnderTheRestyledWindow)
+{
+    QImage sky(1024, 768, QImage::Format_RGB32);
+    sky.fill(qRgb(0, 0, 255));
+    QDir(dir_.Path()).mkpath(QStringLiteral("images"));
+    ASSERT_TRUE(sky.save(dir_.File(QStringLiteral("images/Sky.png"))));  // found as "sky"
+    const QString shot = dir_.File(QStringLiteral("shot.png"));
+    const TRun run = RunPlayer({"--strict", "--print-log", "--fixed-step", "16", "--auto", "--screenshot", shot,
+                                Script("@bg sky\n@bgtint red, 128, 160\n@twpos 100, 600, 900, 700\n"
+                                       "@twcolor lime\n@twalpha 255\n@wait 200\n:-\nx\n-:\n")});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    const QImage image(shot);
+    const QRgb tinted = image.pixel(50, 50);
+    EXPECT_NEAR(qRed(tinted), 128, 3);  // the fade has ended on half the tint
+    EXPECT_NEAR(qBlue(tinted), 127, 3);
+    EXPECT_EQ(image.pixel(110, 690), qRgb(0, 255, 0));
+    EXPECT_EQ(image.pixel(50, 650), tinted);  // beside the moved window
 }
 
 TEST_F(HeadlessRun, ScreenshotEveryNthFrameGoesIntoTheFolder)
@@ -264,7 +284,8 @@ TEST_F(HeadlessRun, TextWindowTypesTheSpeakersStyledTextUnderTheName)
 TEST_F(HeadlessRun, MaxFramesEndsAStoryThatFailsOnEveryLineAndTheErrorIsLoggedOnce)
 {
     const TRun run = RunPlayer({"--print-log", "--max-frames", "10", Script("#a\n@set x, %bad\n@goto a\n")});
-    EXPECT_EQ(Lines(run.Err), (QStringList{"Application initialized.", "Exception: Unterminated variable reference",
+    EXPECT_EQ(Lines(run.Err), (QStringList{"Setting bg: none", "Application initialized.", "Setting bg: none",
+                                           "Exception: Unterminated variable reference",
                                            "The error above happened 9 more times."}));
 }
 

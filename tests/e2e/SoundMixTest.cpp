@@ -72,7 +72,9 @@ TLevels DroneLevels(const std::vector<double>& mono)
 
 // Each theme has a drone of its own, so the recording tells which piece
 // sounds how loud: the harbour theme alone, then a cross-fade in which one
-// falls while the other rises, then the boats' theme alone.
+// falls while the other rises, then the boats' theme alone, without a dip
+// where it moves from its intro to the mixer's music stream, until the
+// story fades it out.
 TEST(SoundMix, DemoMusicSoundsAndCrossFadesInTheRecordedMix)
 {
     TTempDir dir;
@@ -100,6 +102,12 @@ TEST(SoundMix, DemoMusicSoundsAndCrossFadesInTheRecordedMix)
     ASSERT_GE(crossing.size(), 8u);  // about 1.2 s of the 2 s fade lies between 20 % and 80 %
     EXPECT_LT(harbourAlone.back(), crossing.front());
     EXPECT_LT(crossing.back(), boatsAlone.front());
+    EXPECT_EQ(boatsAlone.back() - boatsAlone.front() + 1, boatsAlone.size());
+    // It ends with the story's fade-out, not by running out of its intro.
+    size_t silent = boatsAlone.back();
+    while (silent < levels.Boats.size() && levels.Boats[silent] > 0.1 * boatsTop)
+        ++silent;
+    EXPECT_GE(silent - boatsAlone.back(), 5u);
     EXPECT_GT(levels.Harbour[crossing.front()], levels.Harbour[crossing.back()] + 0.3 * harbourTop);
     EXPECT_LT(levels.Boats[crossing.front()] + 0.3 * boatsTop, levels.Boats[crossing.back()]);
 }

@@ -66,7 +66,7 @@ TEST_F(KvtParserTest, EmptyIncludeInTheMiddleKeepsLaterLineNumbers)
     dir_.Write("a.kvt", "x0\n@INCLUDE empty.kvt\nx2\nx3\n");
     dir_.Write("empty.kvt", "");
     ASSERT_EQ(Load("a.kvt"), QString());
-    EXPECT_EQ(parser_.Lines(), (QStringList{"x0", "x2", "x3"}));
+    EXPECT_EQ(parser_.DecodeAllLines(), (QStringList{"x0", "x2", "x3"}));
     EXPECT_EQ(parser_.PositionText(1), QStringLiteral("a.kvt@2"));
 }
 
@@ -76,7 +76,7 @@ TEST_F(KvtParserTest, NestedIncludesAtFirstLinesAreExpanded)
     dir_.Write("sub/one.kvt", "@include two.kvt\no1\n");
     dir_.Write("two.kvt", "t0\n");
     ASSERT_EQ(Load("main.kvt"), QString());
-    EXPECT_EQ(parser_.Lines(), (QStringList{"t0", "o1", "m1"}));
+    EXPECT_EQ(parser_.DecodeAllLines(), (QStringList{"t0", "o1", "m1"}));
     EXPECT_EQ(parser_.PositionText(1), QStringLiteral("one.kvt@1"));
     EXPECT_EQ(parser_.PositionText(2), QStringLiteral("main.kvt@1"));
 }
@@ -86,7 +86,7 @@ TEST_F(KvtParserTest, IncludeNamesTakeBackslashesAndAnyLetterCase)
     dir_.Write("main.kvt", "@include Chapters\\ONE.kvt\n");
     dir_.Write("chapters/one.KVT", "hello\n");
     ASSERT_EQ(Load("main.kvt"), QString());
-    EXPECT_EQ(parser_.Lines(), QStringList{"hello"});
+    EXPECT_EQ(parser_.DecodeAllLines(), QStringList{"hello"});
 }
 
 TEST_F(KvtParserTest, LeadingBlankMakesALineNoDirective)
@@ -128,23 +128,23 @@ TEST_F(KvtParserTest, OtherExtensionsAreReadFromTheScrambledFile)
     dir_.Write("story.kvs", scrambled);
     parser_.ScrambleKey = 0x2C;
     ASSERT_EQ(Load("story.txt"), QString());
-    EXPECT_EQ(parser_.Lines(), QStringList{"secret"});
+    EXPECT_EQ(parser_.DecodeAllLines(), QStringList{"secret"});
     // A missing .kvt falls back to the .kvs file of the same name.
     ASSERT_EQ(Load("story.kvt"), QString());
-    EXPECT_EQ(parser_.Lines(), QStringList{"secret"});
+    EXPECT_EQ(parser_.DecodeAllLines(), QStringList{"secret"});
 }
 
 TEST_F(KvtParserTest, TextEncodingsAreDetected)
 {
     dir_.Write("bom16.kvt", QByteArray("\xFF\xFE" "h\0i\0\r\0\n\0", 10));
     ASSERT_EQ(Load("bom16.kvt"), QString());
-    EXPECT_EQ(parser_.Lines(), QStringList{"hi"});
+    EXPECT_EQ(parser_.DecodeAllLines(), QStringList{"hi"});
     dir_.Write("cp.kvt", "caf\xE9 \x80\n");
     ASSERT_EQ(Load("cp.kvt"), QString());
-    EXPECT_EQ(parser_.Lines(), QStringList{QString::fromUtf8("caf\u00e9 \u20ac")});
+    EXPECT_EQ(parser_.DecodeAllLines(), QStringList{QString::fromUtf8("caf\u00e9 \u20ac")});
     dir_.Write("utf8.kvt", "caf\xC3\xA9\rnext");
     ASSERT_EQ(Load("utf8.kvt"), QString());
-    EXPECT_EQ(parser_.Lines(), (QStringList{QString::fromUtf8("caf\u00e9"), "next"}));
+    EXPECT_EQ(parser_.DecodeAllLines(), (QStringList{QString::fromUtf8("caf\u00e9"), "next"}));
 }
 
 TEST_F(KvtParserTest, BinaryGarbageLoadsWithoutCrashing)

@@ -71,7 +71,7 @@ TEST_F(AudioCommandsTest, BgMusicVolChecksVolumeAndTime)
 
 TEST_F(AudioCommandsTest, BgSoundPlaysOnceOrLoopsAndLogsBeforeLookingForTheFile)
 {
-    RunStory("@bgsound rain, once\n");
+    RunStory("@bgsound rain, Once\n");
     EXPECT_NE(sound.BgSoundSample, nullptr);
     EXPECT_EQ(TSoundPlayer::MixerChannelVolume(0), 128);
     RunStory("@bgsound rain, , 128\n@bgsound rain, loop\n@bgsoundvol off\n");
@@ -110,8 +110,8 @@ TEST_F(AudioCommandsTest, SoundParameterErrorsPlayNothing)
 TEST_F(AudioCommandsTest, MissingFilesAreLoggedTwiceAndStartNoWait)
 {
     EXPECT_EQ(RunStory("@sound missing\n@bgmusic gone\n"), 0u);
-    EXPECT_EQ(host.LogLines, QStringList({"Playing sound \"missing\", vol=200.", "Sound file not found: \"missing\"",
-                                          "BgMusic file not found: \"gone\""}));
+    EXPECT_EQ(host.LogLines, QStringList({"Setting bg: none", "Playing sound \"missing\", vol=200.",
+                                          "Sound file not found: \"missing\"", "BgMusic file not found: \"gone\""}));
     missingFiles.SkipMissingFiles = false;
     RunStory("@bgsound nothere\n");
     EXPECT_EQ(Errors, QStringList{"BgSound file not found: \"nothere\""});

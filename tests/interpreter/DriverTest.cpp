@@ -24,7 +24,8 @@ TEST_F(DriverTest, UnknownCommandIsLoggedAndExecutionGoesOn)
 {
     Open(QStringLiteral("@foo a, b\n@\n:-\ntext\n-:\n"));
     Frame();
-    EXPECT_EQ(host.LogLines, (QStringList{"Unrecognized command: foo a, b", "Unrecognized command:  "}));
+    EXPECT_EQ(host.LogLines,
+              (QStringList{"Setting bg: none", "Unrecognized command: foo a, b", "Unrecognized command:  "}));
     EXPECT_EQ(Shown, QStringList{"text"});
 }
 
@@ -146,7 +147,8 @@ TEST_F(DriverTest, ConsoleCommandsRunUnexpandedAndNeverWait)
     Frame();
     story.RunConsoleCommand(QStringLiteral("@waitclk"));
     story.RunConsoleCommand(QStringLiteral("@foo %x%"));
-    EXPECT_EQ(host.LogLines, (QStringList{">> @waitclk", ">> @foo %x%", "Unrecognized command: foo %x%"}));
+    EXPECT_EQ(host.LogLines,
+              (QStringList{"Setting bg: none", ">> @waitclk", ">> @foo %x%", "Unrecognized command: foo %x%"}));
     EXPECT_EQ(story.WaitState, WaitStates::Click);
     EXPECT_THROW(story.RunConsoleCommand(QStringLiteral("waitclk")), Exception);
     story.RunConsoleCommand(QString());  // an empty line is a click
@@ -217,4 +219,18 @@ TEST_F(DriverTest, RegistryFollowsTheCommandTableOrder)
     }
     EXPECT_GE(names.size(), 29);
     EXPECT_FALSE(commands.IsRegistered(QStringLiteral("include")));
+}
+
+// Headless skipping: one pass runs through every text and click wait, and
+// stops only where the reader must choose or the script ends.
+TEST_F(DriverTest, ClicksAnsweredInTheStepLoopRunThroughTextsInOnePass)
+{
+    story.AnswerClicksInStepLoop = true;
+    Open(QStringLiteral(":-\none\ntwo\n-:\n@waitclk\nAnna: three\n@exit\n:-\nnever\n-:\n"));
+    textBox.SetSpeed(50);  // still typing when answered: shown whole first
+    Frame();
+    EXPECT_EQ(Shown, (QStringList{"one", "two", "Anna: three"}));
+    EXPECT_FALSE(story.IsTyping());
+    EXPECT_EQ(story.WaitState, WaitStates::Exit);
+    EXPECT_EQ(host.FramesRendered, 0);
 }

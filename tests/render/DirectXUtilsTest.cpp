@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace {
 
 uint32_t Pixel(const TDxSurface& surface, int x, int y)
@@ -233,6 +235,59 @@ TEST_F(SpriteTest, TransformScalesAndPlacesTheDraw)
     EXPECT_EQ(BackPixel(*device, 27, 16), 0xFFFFFFFFu);  // 4 x 2 wide, 4 x 3 high
     EXPECT_EQ(BackPixel(*device, 29, 5), 0xFF000000u);
     EXPECT_EQ(BackPixel(*device, 20, 18), 0xFF000000u);
+}
+
+// The second draw at the same scale comes from a scaled copy; it must land on
+// the same pixels, and a change of the texture must not show the old copy.
+TEST_F(SpriteTest, RepeatedScaledDrawsMatchAndFollowTheTexture)
+{
+    TDxSurface* level = nullptr;
+    texture->GetSurfaceLevel(0, level);
+    FillRect(*level, TRect{2, 0, 4, 4}, 0xFF0000FFu);
+    auto draw = [&] {
+        device->Clear(0xFF000000u);
+        sprite->Begin(0);
+        sprite->SetTransform(MatrixTransformation2D(5.0, 5.0, 10.5, 10));
+        sprite->Draw(*texture, nullptr, QPointF(0, 0), 0xFFFFFFFFu);
+        sprite->End();
+        return std::array{BackPixel(*device, 13, 12), BackPixel(*device, 27, 25), BackPixel(*device, 32, 20)};
+    };
+    const auto first = draw();
+    EXPECT_EQ(first[0], 0xFFFFFFFFu);
+    EXPECT_EQ(first[1], 0xFF0000FFu);
+    EXPECT_EQ(first[2], 0xFF000000u);  // 4 x 5 wide from 10.5
+    EXPECT_EQ(draw(), first);
+    EXPECT_EQ(draw(), first);
+    FillSurface(*level, 4, 4, 0xFF00FF00u);
+    EXPECT_EQ(draw()[0], 0xFF00FF00u);
+}
+
+// An enlarged back buffer goes through the view transform: text must grow
+// with the pictures and positions, or it shrinks inside its own window.
+TEST_F(SpriteTest, ViewTransformScalesTextWithThePictures)
+{
+    std::shared_ptr<TDxFont> font;
+    ASSERT_EQ(TDxFont::Create(device, TFontDesc{-10, 0, 400, false, QStringLiteral("DejaVu Sans")}, font), DxResult::Ok);
+    auto inkRight = [&] {
+        device->Clear(0xFF000000u);
+        sprite->Begin(0);
+        TRect rect{0, 0, 64, 64};
+        font->DrawText(sprite.get(), QStringLiteral("ii"), rect, DrawTextFormat::Left, 0xFFFFFFFFu);
+        sprite->Draw(*texture, nullptr, QPointF(0, 20), 0xFFFFFFFFu);
+        sprite->End();
+        int right = 0;
+        for (int x = 0; x < 64; ++x)
+            for (int y = 0; y < 16; ++y)
+                if (BackPixel(*device, x, y) != 0xFF000000u)
+                    right = std::max(right, x);
+        return right;
+    };
+    const int plain = inkRight();
+    EXPECT_EQ(BackPixel(*device, 5, 21), 0xFF000000u);
+    device->SetViewTransform(MatrixScaling(2.0, 2.0));
+    const int doubled = inkRight();
+    EXPECT_NEAR(doubled, 2 * plain, 2);
+    EXPECT_EQ(BackPixel(*device, 5, 41), 0xFFFFFFFFu);  // the picture moved and grew too
 }
 
 TEST_F(SpriteTest, DrawOutsideBeginIsRefused)

@@ -305,10 +305,14 @@ TEST_F(BoxTest, RebuildStepFailureNamesTheStep)
     EXPECT_TRUE(box.NeedsRebuild());  // the next frame tries again
 }
 
-TEST_F(BoxTest, EmptyBoxDrawsNothingInsteadOfFailingEveryFrame)
+TEST_F(BoxTest, SizesAreClampedSoNoGeometryFailsEveryFrame)
 {
-    TTransparentBox box(0, 0, 3);
+    TTransparentBox box(0, -5, 3);
+    EXPECT_EQ(box.BoxWidth(), 1);
+    EXPECT_EQ(box.BoxHeight(), 1);
     box.SetDevice(device);
     EXPECT_NO_THROW(Draw(box, 0, 0));
-    EXPECT_EQ(BackPixel(*device, 0, 0), 0xFFFF0000u);
+    box.SetSize(65536, 20);
+    EXPECT_EQ(box.BoxWidth(), TTransparentBox::MaxExtent);
+    EXPECT_NO_THROW(Draw(box, 0, 0));
 }

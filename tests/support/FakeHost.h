@@ -22,7 +22,6 @@ public:
     void ResumeRepaint() override { Suspended = false; }
     bool RepaintSuspended() const override { return Suspended; }
     void SetTitle(const QString& title) override { Title = title; }
-    void ResetMouseCursor() override {}
 
     QStringList LogLines;
     int FramesRendered = 0;

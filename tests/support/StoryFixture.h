@@ -1,16 +1,7 @@
 #pragma once
 
-#include "audio/SoundPlayer.h"
-#include "engine/Clock.h"
-#include "engine/CommandHandlers.h"
 #include "engine/Exceptions.h"
-#include "engine/KvtEngine.h"
-#include "interpreter/AudioCommands.h"
-#include "interpreter/CommandTable.h"
-#include "interpreter/Interpreter.h"
-#include "interpreter/MissingFiles.h"
-#include "render/FontUtils.h"
-#include "support/FakeHost.h"
+#include "support/StoryObjects.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -18,18 +9,10 @@
 #include <gtest/gtest.h>
 
 // A story's objects wired as the main window wires them, on a virtual clock.
-class StoryFixture : public testing::Test {
+class StoryFixture : public testing::Test, protected TStoryObjects {
 protected:
     StoryFixture()
-        : product(variables),
-          sound(clock, [this](const QString& message) { host.Log(message); }),
-          textBox(fonts, clock),
-          text(textBox, fonts, parser, variables),
-          missingFiles([this](const QString& message) { host.Log(message); }),
-          story({parser, variables, product, commands, sound, fonts, clock, host, textBox, text}),
-          audio(sound, parser, missingFiles, story, [this](const QString& message) { host.Log(message); })
     {
-        RegisterCommandTable(commands, {&story, &audio});
         story.OnTextShown = [this](const QString& speaker, const QString& text) {
             Shown.append(speaker.isEmpty() ? text : speaker + ":" + text);
         };
@@ -63,19 +46,6 @@ protected:
     }
 
     TTempDir dir;
-    TVirtualClock clock;
-    TFakeHost host;
-    TKvtParser parser;
-    TKvtVariables variables;
-    TProductGlobals product;
-    TCommandManager commands;
-    TSoundPlayer sound;
-    TFontManager fonts;
-    TTextBox textBox;
-    TTextCommands text;
-    TMissingFileReporter missingFiles;
-    TInterpreter story;
-    TAudioCommands audio;
     QStringList Shown;
     QStringList Errors;
 
