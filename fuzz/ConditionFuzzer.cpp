@@ -24,16 +24,16 @@ std::optional<bool> Evaluate(const TInterpreter& story, const QString& condition
 
 void CheckCondition(TFuzzStory& story, const QString& condition)
 {
-    story.Variables.ClearAll();
-    story.Variables.SetStr(QStringLiteral("a"), QStringLiteral("1"));
-    story.Variables.SetStr(QStringLiteral("b"), QStringLiteral("-3"));
-    story.Variables.SetStr(QStringLiteral("h"), QStringLiteral("$10"));
-    story.Variables.SetStr(QStringLiteral("s"), QStringLiteral("text"));
-    const std::optional<bool> result = Evaluate(story.Story, condition);
+    story.variables.ClearAll();
+    story.variables.SetStr(QStringLiteral("a"), QStringLiteral("1"));
+    story.variables.SetStr(QStringLiteral("b"), QStringLiteral("-3"));
+    story.variables.SetStr(QStringLiteral("h"), QStringLiteral("$10"));
+    story.variables.SetStr(QStringLiteral("s"), QStringLiteral("text"));
+    const std::optional<bool> result = Evaluate(story.story, condition);
     if (!result)
         return;
     // A leading "!" negates whatever follows it.
-    FuzzCheck(Evaluate(story.Story, u'!' + condition) == !*result, QStringLiteral("\"!\" negates a condition"));
+    FuzzCheck(Evaluate(story.story, u'!' + condition) == !*result, QStringLiteral("\"!\" negates a condition"));
 }
 
 void RunScript(TFuzzStory& story, const QStringList& lines)

@@ -13,7 +13,7 @@ void CheckMarkup(const TFuzzStory& story, const QString& line)
 {
     TTextBlock block;
     try {
-        block = story.Text.BuildTextBlock(line, DefaultTextFont());
+        block = story.text.BuildTextBlock(line, DefaultTextFont());
     } catch (const Exception&) {
         return;
     }
@@ -42,11 +42,11 @@ void CheckCharacterLine(const QString& line)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     TFuzzStory& story = SharedStory();
-    story.Variables.ClearAll();
-    story.Variables.SetStr(QStringLiteral("name"), QStringLiteral("**Anna** \\c:Red:"));
-    story.Variables.SetInt(QStringLiteral("score"), 42);
-    story.Parser.ClearStack();
-    story.Parser.PushCall(0, {QStringLiteral("first"), QString()});
+    story.variables.ClearAll();
+    story.variables.SetStr(QStringLiteral("name"), QStringLiteral("**Anna** \\c:Red:"));
+    story.variables.SetInt(QStringLiteral("score"), 42);
+    story.parser.ClearStack();
+    story.parser.PushCall(0, {QStringLiteral("first"), QString()});
     for (const QString& line : FuzzText(data, size).split(u'\n')) {
         CheckMarkup(story, line);
         CheckCharacterLine(line);

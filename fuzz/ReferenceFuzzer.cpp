@@ -13,21 +13,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QStringList lines = FuzzText(data, size).split(u'\n');
     const QString parameter = lines.takeLast();
 
-    story.Variables.ClearAll();
-    story.Parser.ClearStack();
+    story.variables.ClearAll();
+    story.parser.ClearStack();
     TParams callParams;
     for (const QString& line : lines) {
         const qsizetype equals = line.indexOf(u'=');
         if (equals >= 0)
-            story.Variables.SetStr(line.left(equals), line.mid(equals + 1));
+            story.variables.SetStr(line.left(equals), line.mid(equals + 1));
         else
             callParams.append(line);
     }
     if (!callParams.isEmpty())
-        story.Parser.PushCall(0, callParams);
+        story.parser.PushCall(0, callParams);
 
     try {
-        const QString expanded = story.Story.ExpandReferences(parameter);
+        const QString expanded = story.story.ExpandReferences(parameter);
         if (!parameter.contains(u'%') && !parameter.contains(u'\\'))
             FuzzCheck(expanded == parameter, QStringLiteral("a parameter without references stays as it is"));
     } catch (const Exception&) {

@@ -97,7 +97,7 @@ QString WriteStory(const QByteArray& input, uint8_t key)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     TFuzzStory& story = SharedStory();
-    story.Play(WriteStory(FuzzBytes(data, size), story.Parser.ScrambleKey), Frames);
+    story.Play(WriteStory(FuzzBytes(data, size), story.parser.ScrambleKey), Frames);
     story.ForgetProduct();
     return 0;
 }

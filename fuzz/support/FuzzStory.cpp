@@ -2,80 +2,66 @@
 
 #include "engine/Exceptions.h"
 #include "engine/FileSystem.h"
-#include "interpreter/CommandTable.h"
 #include "interpreter/ScriptedReader.h"
 #include "support/FuzzEnvironment.h"
 
 #include <QDir>
 
-void TFuzzHost::PumpMessages()
-{
-    // A wait that would outlast the input's frames ends as the program's
-    // frame limit ends it.
-    if (++Passes >= TFuzzStory::MaxPasses) {
-        story_.Story.WaitRemaining = 0;
-        story_.Story.StopExecution();
-    }
-}
-
-void TFuzzHost::Reset()
-{
-    Closed = false;
-    Passes = 0;
-    suspended_ = false;
-}
-
 TFuzzStory::TFuzzStory()
-    : Host(*this),
-      Product(Variables),
-      Sound(Clock, [](const QString&) {}),
-      TextBox(Fonts, Clock),
-      Text(TextBox, Fonts, Parser, Variables),
-      MissingFiles([](const QString&) {}),
-      Story({Parser, Variables, Product, Commands, Sound, Fonts, Clock, Host, TextBox, Text}),
-      Audio(Sound, Parser, MissingFiles, Story, [](const QString&) {})
 {
-    RegisterCommandTable(Commands, {&Story, &Audio});
+    host.OnPump = [this] {
+        // A wait that would outlast the input's frames ends as the
+        // program's frame limit ends it.
+        if (++Passes >= MaxPasses) {
+            story.WaitRemaining = 0;
+            story.StopExecution();
+        }
+    };
+    AttachDevice();
     // The key byte of a "Scramble=300" setting.
-    Parser.ScrambleKey = 44;
+    parser.ScrambleKey = 44;
     // A script that loops without waiting gives the frame back this soon;
     // the program allows longer, but an input must stay short.
-    Story.StepBudgetMs = 1;
-    Story.ResetAll();
+    story.StepBudgetMs = 1;
+    story.ResetAll();
 }
 
 void TFuzzStory::Play(const QString& fileName, int frames)
 {
-    Host.Reset();
+    Passes = 0;
+    host.LogLines.clear();
+    host.CloseRequests = 0;
+    host.Suspended = false;
     try {
-        Story.OpenScript(fileName);
+        story.OpenScript(fileName);
     } catch (const Exception&) {
         return;
     }
     TScriptedReader reader({}, false, true);
-    for (int i = 0; i < frames && !Story.IsFinished() && !Host.Closed && Host.Passes < MaxPasses; ++i) {
+    for (int i = 0; i < frames && !story.IsFinished() && host.CloseRequests == 0 && Passes < MaxPasses; ++i) {
         try {
-            Story.AdvanceFrame();
+            story.AdvanceFrame();
         } catch (const Exception&) {
         }
-        Host.PumpMessages();
+        host.PumpMessages();
         TScriptedReader::TOutcome outcome = TScriptedReader::TOutcome::Idle;
         try {
-            outcome = reader.Step(Story, Clock.TickCount());
+            outcome = reader.Step(story, clock.TickCount());
         } catch (const Exception&) {
         }
         if (outcome == TScriptedReader::TOutcome::Exhausted)
             break;
-        Clock.Advance(16);
+        clock.Advance(16);
     }
+    host.LogLines.clear();
 }
 
 void TFuzzStory::ForgetProduct()
 {
-    if (!Product.HasProduct())
+    if (!product.HasProduct())
         return;
     try {
-        Product.ClearProduct();
+        product.ClearProduct();
     } catch (const Exception&) {
     }
     QDir(UserDataFolder()).removeRecursively();

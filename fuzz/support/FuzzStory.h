@@ -1,55 +1,18 @@
 #pragma once
 
-// The story's objects wired as the main window wires them, for the targets
-// that run script lines: virtual time, no window, the silent sound driver,
-// and a host that ends any wait after a bounded number of frames, as a
-// headless run's frame limit does. Nothing is drawn: a frame costs more
-// than the rest of an input, and drawing has no input of its own.
+// The story's objects wired as the main window wires them (the tests'
+// wiring, so the targets follow every object that joins), for the targets
+// that run script lines: virtual time, the silent sound driver, a device
+// without a window, and a host that ends any wait after a bounded number of
+// frames, as a headless run's frame limit does. Frames are not drawn: a
+// frame costs more than the rest of an input, and drawing reads no input of
+// its own.
 
-#include "audio/SoundPlayer.h"
-#include "engine/Clock.h"
-#include "engine/CommandHandlers.h"
-#include "engine/KvtEngine.h"
-#include "engine/KvtVariables.h"
-#include "engine/ProductGlobals.h"
-#include "interpreter/AudioCommands.h"
-#include "interpreter/Interpreter.h"
-#include "interpreter/InterpreterHost.h"
-#include "interpreter/MissingFiles.h"
-#include "interpreter/TextCommands.h"
-#include "render/FontUtils.h"
-#include "render/TextboxControl.h"
+#include "support/StoryObjects.h"
 
 #include <QString>
 
-class TFuzzStory;
-
-class TFuzzHost final : public TInterpreterHost {
-public:
-    explicit TFuzzHost(TFuzzStory& story) : story_(story) {}
-
-    void Log(const QString&) override {}
-    void RenderFrame() override {}
-    void PumpMessages() override;
-    void CloseMainWindow() override { Closed = true; }
-    void Invalidate() override {}
-    void SuspendRepaint() override { suspended_ = true; }
-    void ResumeRepaint() override { suspended_ = false; }
-    bool RepaintSuspended() const override { return suspended_; }
-    void ResetMouseCursor() override {}
-    void SetTitle(const QString&) override {}
-
-    void Reset();
-    bool Closed = false;
-    int Passes = 0;
-
-private:
-    TFuzzStory& story_;
-    bool suspended_ = false;
-};
-
-class TFuzzStory {
-public:
+struct TFuzzStory : TStoryObjects {
     // Frames one input may run, counting those of blocking waits.
     static constexpr int MaxPasses = 400;
 
@@ -63,19 +26,7 @@ public:
     // so inputs neither see each other's globals nor fill the disk.
     void ForgetProduct();
 
-    TVirtualClock Clock;
-    TFuzzHost Host;
-    TKvtParser Parser;
-    TKvtVariables Variables;
-    TProductGlobals Product;
-    TCommandManager Commands;
-    TSoundPlayer Sound;
-    TFontManager Fonts;
-    TTextBox TextBox;
-    TTextCommands Text;
-    TMissingFileReporter MissingFiles;
-    TInterpreter Story;
-    TAudioCommands Audio;
+    int Passes = 0;
 };
 
 // One story for the whole process: the sound player may exist only once.
