@@ -7,6 +7,8 @@
 
 #include <QDir>
 
+#include <chrono>
+
 TFuzzStory::TFuzzStory()
 {
     host.OnPump = [this] {
@@ -37,8 +39,15 @@ void TFuzzStory::Play(const QString& fileName, int frames)
     } catch (const Exception&) {
         return;
     }
+    // The driver looks at the clock only every few hundred lines, so a loop
+    // of lines that each touch the file system (a missing sound, say) runs
+    // far past the step budget under the sanitizers. Real time ends the
+    // input then, as the frame limit ends a cheaper one.
+    const auto deadline = std::chrono::steady_clock::now() + MaxPlayTime;
     TScriptedReader reader({}, false, true);
-    for (int i = 0; i < frames && !story.IsFinished() && host.CloseRequests == 0 && Passes < MaxPasses; ++i) {
+    for (int i = 0; i < frames && !story.IsFinished() && host.CloseRequests == 0 && Passes < MaxPasses
+                    && std::chrono::steady_clock::now() < deadline;
+         ++i) {
         try {
             story.AdvanceFrame();
         } catch (const Exception&) {

@@ -12,9 +12,12 @@
 
 #include <QString>
 
+#include <chrono>
+
 struct TFuzzStory : TStoryObjects {
     // Frames one input may run, counting those of blocking waits.
     static constexpr int MaxPasses = 400;
+    static constexpr std::chrono::milliseconds MaxPlayTime{100};
 
     TFuzzStory();
 
