@@ -61,6 +61,8 @@ TCommandLineOptions ParseCommandLineOptions(const QStringList& arguments)
             options.Help = true;
         } else if (arg == u"--version") {
             options.Version = true;
+        } else if (arg == u"--check") {
+            options.Check = true;
         } else if (arg == u"--headless") {
             options.Headless = true;
         } else if (arg == u"--print-log") {
@@ -90,6 +92,11 @@ TCommandLineOptions ParseCommandLineOptions(const QStringList& arguments)
             throw EUsageError(("unknown option " + arg + " (see --help)").toStdString());
         }
     }
+    // The check reads one script and runs nothing, so there is no label to start at.
+    if (options.Check && options.Script.isEmpty())
+        throw EUsageError("option --check needs a script");
+    if (options.Check && !options.Label.isNull())
+        throw EUsageError(("option --check takes no label, not \"" + options.Label + "\"").toStdString());
     return options;
 }
 
@@ -110,6 +117,9 @@ QString UsageText()
         "  --help                 show this text and exit\n"
         "  --version              show the version and exit\n"
         "  --settings FILE        read the settings from FILE instead of the program's .ini\n"
+        "  --check                list what the script and its includes need, run nothing;\n"
+        "                         exit with status 1 when a label or file is missing or a\n"
+        "                         label is defined twice\n"
         "  --headless             no window on screen and no sound device needed (the mix\n"
         "                         goes to SDL_AUDIODRIVER, silent \"dummy\" when unset)\n"
         "  --print-log            copy every log message to standard error\n"

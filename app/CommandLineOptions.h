@@ -15,6 +15,7 @@ struct TCommandLineOptions {
     bool Help = false;
     bool Version = false;
     bool Headless = false;
+    bool Check = false;
     bool PrintLog = false;
     std::optional<uint32_t> FixedStepMs;
     QString Input;

@@ -1,5 +1,7 @@
 #include "app/Dialogs.h"
 
+#include "app/KvtParser_Form_Dep.h"
+
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -35,4 +37,20 @@ std::optional<QString> TQtDialogs::OpenScriptFile()
     if (file.isEmpty())
         return std::nullopt;
     return file;
+}
+
+void TQtDialogs::ShowDependencies(const TKvtParser& parser)
+{
+    TForm_Dep dialog(parent_, parser);
+    dialog.exec();
+}
+
+std::optional<TVariableEntry> TQtDialogs::AddVariable()
+{
+    return AddVariableDialog(parent_, guard_);
+}
+
+std::optional<QString> TQtDialogs::EditVariable(const QString& name, const QString& value)
+{
+    return EditVariableDialog(parent_, name, value, guard_);
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "app/KvtParser_Form_VarEdit.h"
+
 #include <QString>
 
 #include <optional>
 
 class QWidget;
+class TKvtParser;
 
 // Every modal question the program asks goes through here, so the rest of the
 // window code can be driven without a person at the keyboard.
@@ -16,16 +19,25 @@ public:
     virtual void ShowMessage(const QString& caption, const QString& text) = 0;
     virtual std::optional<QString> InputBox(const QString& title, const QString& prompt) = 0;
     virtual std::optional<QString> OpenScriptFile() = 0;
+    virtual void ShowDependencies(const TKvtParser& parser) = 0;
+    virtual std::optional<TVariableEntry> AddVariable() = 0;
+    // The new value of the variable.
+    virtual std::optional<QString> EditVariable(const QString& name, const QString& value) = 0;
 };
 
 class TQtDialogs final : public TDialogs {
 public:
-    explicit TQtDialogs(QWidget* parent) : parent_(parent) {}
+    // `guard` reports the errors a dialog's buttons raise.
+    TQtDialogs(QWidget* parent, TGuard guard) : parent_(parent), guard_(std::move(guard)) {}
     void ShowError(const QString& text) override;
     void ShowMessage(const QString& caption, const QString& text) override;
     std::optional<QString> InputBox(const QString& title, const QString& prompt) override;
     std::optional<QString> OpenScriptFile() override;
+    void ShowDependencies(const TKvtParser& parser) override;
+    std::optional<TVariableEntry> AddVariable() override;
+    std::optional<QString> EditVariable(const QString& name, const QString& value) override;
 
 private:
     QWidget* parent_;
+    TGuard guard_;
 };

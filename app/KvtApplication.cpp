@@ -5,6 +5,8 @@
 #include "engine/CommandHandlers.h"
 #include "engine/Exceptions.h"
 #include "engine/FileSystem.h"
+#include "engine/KvtEngine.h"
+#include "interpreter/DependencyScan.h"
 
 #include <QApplication>
 #include <QDir>
@@ -131,6 +133,8 @@ int TGame::Execute()
         PrintLine(stdout, QStringLiteral("kvtparser " KVT_VERSION));
         return 0;
     }
+    if (options_.Check)
+        return RunCheck();
     if (!DisplayAvailable())
         options_.Headless = true;
     if (options_.Headless) {
@@ -160,6 +164,26 @@ int TGame::Execute()
     if (options_.Strict && errorCount_ > 0 && status == 0)
         status = 1;
     return status;
+}
+
+// The dependencies report of the script on standard output, for an author's
+// own CI: no window, no sound, no line run.
+int TGame::RunCheck()
+{
+    QCoreApplication app(argc_, argv_);
+    settings_.LoadFromFile(options_.SettingsFile.isEmpty() ? SettingsFileFor(GetModulePath()) : options_.SettingsFile);
+    TKvtParser parser;
+    parser.ScrambleKey = uint8_t(settings_.GetIntOption(QStringLiteral("Scramble"), 0) & 0xFF);
+    try {
+        parser.LoadScript(options_.Script);
+    } catch (const std::exception& e) {
+        PrintLine(stderr, QStringLiteral("kvtparser: ") + DescribeException(e));
+        return 1;
+    }
+    const TDependencyReport report = BuildDependencyReport(parser);
+    if (!report.Text.isEmpty())
+        PrintLine(stdout, report.Text.chopped(1));
+    return report.HasProblems ? 1 : 0;
 }
 
 void TGame::Initialize(const TCommandLineOptions& options)
@@ -203,7 +227,7 @@ void TGame::Initialize(const TCommandLineOptions& options)
     consoleBacklog_.reset();
     for (const QString& line : backlog)
         form_->AppendConsoleLine(line);
-    dialogs_ = std::make_unique<TQtDialogs>(form_.get());
+    dialogs_ = std::make_unique<TQtDialogs>(form_.get(), [this](const std::function<void()>& action) { Guard(action); });
     form_->SetRenderOnDemandOnly(options_.Headless);
     form_->Story().AnswerClicksInStepLoop = options_.Headless && options_.Skip;
     form_->CreateDevice();

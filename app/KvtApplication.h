@@ -61,9 +61,12 @@ public:
     bool Headless() const { return options_.Headless; }
     const QString& AppFolder() const { return appFolder_; }
     TDialogs& Dialogs() { return *dialogs_; }
+    // Tests answer the program's questions themselves.
+    void ReplaceDialogs(std::unique_ptr<TDialogs> dialogs) { dialogs_ = std::move(dialogs); }
 
 private:
     int Run();
+    int RunCheck();
     void OpenStartScript();
     void MainLoop();
     bool RunOnePass();

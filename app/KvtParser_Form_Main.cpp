@@ -30,10 +30,13 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
       selectionBox_(fonts_, clock_),
       text_(textBox_, fonts_, parser_, variables_),
       render_(std::make_unique<TRenderDevice>(fonts_, clock_, MakeRenderCallbacks())),
+      chars_(images_, clock_),
       missingFiles_([this](const QString& message) { Log(message); }),
       presentation_(MakePresentationParts()),
+      cast_(actors_, positions_, chars_, images_),
+      speakers_(textBox_, actors_, positions_, chars_, [this](const QString& message) { Log(message); }),
       story_({parser_, variables_, product_, commands_, sound_, fonts_, clock_, *this, textBox_, text_, images_,
-              background_, selectionBox_, render_->MouseCursorPicture(), presentation_}),
+              background_, selectionBox_, render_->MouseCursorPicture(), presentation_, chars_, cast_, speakers_}),
       audio_(sound_, parser_, missingFiles_, story_, [this](const QString& message) { Log(message); })
 {
     WireLayers();
@@ -44,7 +47,7 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
     // The area below the menu bar is the game screen, pixel for pixel, so a
     // present never has to scale the frame. Measured once the menus exist.
     resize(GameScreenWidth, GameScreenHeight + menuBar()->sizeHint().height());
-    RegisterCommandTable(commands_, {&story_, &audio_, &presentation_});
+    RegisterCommandTable(commands_, {&story_, &audio_, &presentation_, &cast_});
     ApplyStartupSettings();
     story_.ResetAll();
 }
@@ -54,18 +57,20 @@ TForm_Main::~TForm_Main() = default;
 void TForm_Main::WireLayers()
 {
     render_->SetLayer(TLayerSlot::Background, &background_);
+    render_->SetLayer(TLayerSlot::Characters, &chars_);
     render_->SetLayer(TLayerSlot::TextWindow, &textBox_);
     render_->SetLayer(TLayerSlot::SelectionBox, &selectionBox_);
     render_->SetBackgroundColor([this] { return background_.Color(); });
     render_->AddDeviceClient({[this](const std::shared_ptr<TDxDevice>& device) { images_.SetDevice(device); },
                               [this] { images_.DeviceReset(); }, [this] { images_.DeviceLost(); }});
     background_.SetViewSize(GameScreenWidth, GameScreenHeight);
+    chars_.SetStageSize(GameScreenWidth, GameScreenHeight);
     selectionBox_.SetCenter(QPoint(GameScreenWidth / 2, GameScreenHeight / 2));
 }
 
 TPresentationParts TForm_Main::MakePresentationParts()
 {
-    return {background_, textBox_, selectionBox_, render_->MouseCursorPicture(),
+    return {background_, textBox_, selectionBox_, render_->MouseCursorPicture(), chars_,
             [this](bool on) { render_->ShowMouseCursorPicture(on); }, fonts_, images_, parser_, missingFiles_,
             [this](const QString& message) { Log(message); }};
 }
@@ -109,6 +114,9 @@ void TForm_Main::CreateActions()
     QAction* load = file->addAction(QStringLiteral("Load script"));
     load->setVisible(debug);
     connect(load, &QAction::triggered, this, guarded(&TForm_Main::actLoadExecute));
+    QAction* dependencies = file->addAction(QStringLiteral("Dependencies"));
+    dependencies->setVisible(debug);
+    connect(dependencies, &QAction::triggered, this, guarded(&TForm_Main::actDependenciesExecute));
     file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("Exit"));
     connect(exit, &QAction::triggered, this, [this] { close(); });
@@ -380,6 +388,11 @@ void TForm_Main::actLoadExecute()
         const qsizetype colon = described.indexOf(QStringLiteral(": "));
         Log(QStringLiteral("Failed, %1: %2.").arg(described.left(colon), described.mid(colon + 2)));
     }
+}
+
+void TForm_Main::actDependenciesExecute()
+{
+    game_.RunModal([this] { game_.Dialogs().ShowDependencies(parser_); });
 }
 
 void TForm_Main::actFlowRestartExecute()

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "assets/CharManager.h"
 #include "assets/ImageLoader.h"
 #include "audio/SoundPlayer.h"
 #include "engine/Clock.h"
 #include "engine/CommandHandlers.h"
 #include "engine/KvtEngine.h"
+#include "interpreter/ActorCommands.h"
 #include "interpreter/AudioCommands.h"
+#include "interpreter/CharacterLines.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/InterpreterHost.h"
 #include "interpreter/TextCommands.h"
@@ -41,6 +44,10 @@ public:
 
     TInterpreter& Story() { return story_; }
     TKvtParser& Parser() { return parser_; }
+    // The cast and the stage as the author's tools list them; each manager
+    // reports its changes to a handler installed with SetOnChange.
+    const TActorManager& Actors() const { return actors_; }
+    const TPositionManager& Positions() const { return positions_; }
 
     void AdvanceFrame();
     void AppendConsoleLine(const QString& line);
@@ -84,6 +91,7 @@ private:
     void CreateActions();
     void ApplyStartupSettings();
     void actLoadExecute();
+    void actDependenciesExecute();
     void actFlowRestartExecute();
     void actFlowJumpToExecute();
     void edtCommandKeyPress();
@@ -113,8 +121,13 @@ private:
     TSelectionBox selectionBox_;
     TTextCommands text_;
     std::unique_ptr<TRenderDevice> render_;  // holds the mouse cursor picture
+    TActorManager actors_;
+    TPositionManager positions_;
+    TCharManager chars_;
     TMissingFileReporter missingFiles_;
     TPresentationCommands presentation_;
+    TActorCommands cast_;
+    TCharacterLines speakers_;
     TInterpreter story_;
     TAudioCommands audio_;
 

@@ -1,6 +1,7 @@
 #include "interpreter/CommandTable.h"
 
 #include "engine/Exceptions.h"
+#include "interpreter/ActorCommands.h"
 #include "interpreter/AudioCommands.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/PresentationCommands.h"
@@ -95,6 +96,14 @@ constexpr TCommandEntry kCommandTable[] = {
     {u"selcursor1", Bind<&TPresentationCommands::CmdSelCursor1>},
     {u"selcursor2", Bind<&TPresentationCommands::CmdSelCursor2>},
     {u"mousecursor", Bind<&TPresentationCommands::CmdMouseCursor>},
+    {u"hidechars", Bind<&TActorCommands::CmdHideChars>},
+    {u"resetchars", Bind<&TActorCommands::CmdResetChars>},
+    {u"actors", Bind<&TActorCommands::CmdActors>},
+    {u"actor", Bind<&TActorCommands::CmdActor>},
+    {u"poses", Bind<&TActorCommands::CmdPoses>},
+    {u"pose", Bind<&TActorCommands::CmdPose>},
+    {u"positions", Bind<&TActorCommands::CmdPositions>},
+    {u"position", Bind<&TActorCommands::CmdPosition>},
     {u"set", Bind<&TInterpreter::CmdSet>},
     {u"clear", Bind<&TInterpreter::CmdClear>},
     {u"inc", Bind<&TInterpreter::CmdInc>},

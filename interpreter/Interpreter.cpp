@@ -1,8 +1,10 @@
 #include "interpreter/Interpreter.h"
 
+#include "assets/CharManager.h"
 #include "assets/ImageLoader.h"
 #include "audio/SoundPlayer.h"
 #include "engine/Exceptions.h"
+#include "interpreter/ActorCommands.h"
 #include "interpreter/CharacterLines.h"
 #include "interpreter/PresentationCommands.h"
 #include "render/BgControl.h"
@@ -49,6 +51,9 @@ TInterpreter::TInterpreter(const TStoryParts& parts)
       selectionBox_(parts.SelectionBox),
       mouseCursor_(parts.MouseCursor),
       presentation_(parts.Presentation),
+      chars_(parts.Chars),
+      cast_(parts.Cast),
+      speakers_(parts.Speakers),
       commandCache_(parser_, commands_)
 {
 }
@@ -65,6 +70,7 @@ void TInterpreter::AdvanceFrame()
     // a repaint.
     bool changed = background_.Update(elapsed);
     changed |= textBox_.Update(elapsed);
+    changed |= chars_.Update(now);
     if (selectionBox_.Visible())
         changed |= selectionBox_.Update(now);
     changed |= mouseCursor_.Update(now);
@@ -87,7 +93,7 @@ bool TInterpreter::LayersMoveWithTime() const
     const bool selectionMoves = selectionBox_.Visible() && (Animated(selectionBox_.LeftCursor())
                                                             || Animated(selectionBox_.RightCursor()));
     return background_.IsAnimating() || Animated(background_.Picture()) || textBox_.ChangesWithTime()
-        || selectionMoves || Animated(mouseCursor_);
+        || chars_.IsAnimating() || selectionMoves || Animated(mouseCursor_);
 }
 
 void TInterpreter::ExecuteUntilWait()
@@ -182,9 +188,7 @@ TInterpreter::TStep TInterpreter::RunCommand(const TParsedCommand& parsed)
 
 TInterpreter::TStep TInterpreter::RunCharacterLine(const QString& line)
 {
-    const TCharacterLine speech = ParseCharacterSyntax(line);
-    textBox_.SetName(speech.Name);
-    const qsizetype marker = speech.BodyMarker;
+    const qsizetype marker = speakers_.ParseCharacterLine(line);
     if (line[marker] == u'.')
         return TStep::Continue;
     if (marker + 1 < line.size() && line[marker + 1] == u'-') {
@@ -308,6 +312,7 @@ void TInterpreter::ResetSession()
 {
     ResetPresentation();
     variables_.ClearLocals();
+    cast_.ResetStage();
     chapter_.clear();
     section_.clear();
     NotifyMarkers();

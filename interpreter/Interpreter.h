@@ -18,7 +18,10 @@
 #include <cstdint>
 #include <functional>
 
+class TActorCommands;
 class TBgControl;
+class TCharManager;
+class TCharacterLines;
 class TDxPicture;
 class TImageManager;
 class TPresentationCommands;
@@ -49,6 +52,9 @@ struct TStoryParts {
     TSelectionBox& SelectionBox;
     TDxPicture& MouseCursor;
     TPresentationCommands& Presentation;
+    TCharManager& Chars;
+    TActorCommands& Cast;
+    TCharacterLines& Speakers;
 };
 
 // The interpreter driver: runs script lines until one has to wait, owns the
@@ -209,6 +215,9 @@ private:
     TSelectionBox& selectionBox_;
     TDxPicture& mouseCursor_;
     TPresentationCommands& presentation_;
+    TCharManager& chars_;
+    TActorCommands& cast_;
+    TCharacterLines& speakers_;
 
     QString chapter_;
     QString section_;

@@ -1,5 +1,6 @@
 #include "interpreter/PresentationCommands.h"
 
+#include "assets/CharManager.h"
 #include "assets/ImageLoader.h"
 #include "engine/FileSystem.h"
 #include "engine/IntegerText.h"
@@ -126,6 +127,8 @@ CommandResult TPresentationCommands::CmdBg(const TCmdData& cmd)
     TBgControl& background = parts_.Background;
     background.SetPosition(background.Picture().Width() / 2.0, background.Picture().Height() / 2.0);
     background.SetZoom(100);
+    // A new scene: the characters of the old one leave the stage.
+    parts_.Chars.ClearChars();
     return WaitStates::Run;
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 
 class TBgControl;
+class TCharManager;
 class TDxPicture;
 class TFontManager;
 class TImageManager;
@@ -24,6 +25,7 @@ struct TPresentationParts {
     TTextBox& TextBox;
     TSelectionBox& SelectionBox;
     TDxPicture& MouseCursor;
+    TCharManager& Chars;
     // Hides the system pointer over the viewport while the picture is drawn
     // in its place, and brings it back.
     std::function<void(bool)> ShowMouseCursor;

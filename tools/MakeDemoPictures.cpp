@@ -225,6 +225,150 @@ QImage Pointer()
     return image;
 }
 
+// ---------------------------------------------------------------- the cast
+// Each sprite is a figure on a transparent ground, drawn from the waist up
+// to the feet so the text window may cover its lower part. A pose changes
+// the arms, the brows and the mouth.
+
+constexpr int SpriteWidth = 260;
+constexpr int SpriteHeight = 480;
+
+enum class TArms { Down, Clasped, Waving, Pointing, Open };
+enum class TMood { Calm, Worried, Glad, Talking };
+
+struct TLook {
+    QColor coat, coatShade, skin, hair;
+    bool oldSailor = false;  // cap and white beard
+};
+
+const TLook Mira{QColor(0xe8, 0xb8, 0x2c), QColor(0xb0, 0x86, 0x18), QColor(0xf1, 0xc9, 0xa5), QColor(0x3a, 0x24, 0x1c)};
+const TLook OldTom{QColor(0x27, 0x3a, 0x5c), QColor(0x18, 0x25, 0x3c), QColor(0xe2, 0xb4, 0x90), QColor(0xe8, 0xe6, 0xe0),
+                   true};
+
+void Arm(QPainter& p, const TLook& look, QPointF shoulder, QPointF elbow, QPointF hand)
+{
+    QPainterPath path(shoulder);
+    path.quadTo(elbow, hand);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(look.coatShade, 30, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(path);
+    p.setPen(Qt::NoPen);
+    p.setBrush(look.skin);
+    p.drawEllipse(hand, 13, 13);
+}
+
+// Elbow and hand of the left and the right arm, in the order of TArms.
+struct TArmPose {
+    QPointF leftElbow, leftHand, rightElbow, rightHand;
+};
+const TArmPose ArmPoses[] = {
+    {{62, 250}, {70, 330}, {198, 250}, {190, 330}},   // down
+    {{70, 250}, {124, 236}, {190, 250}, {136, 236}},  // clasped
+    {{62, 250}, {70, 330}, {236, 150}, {222, 62}},    // waving
+    {{62, 250}, {70, 330}, {212, 168}, {236, 146}},   // pointing
+    {{40, 220}, {26, 250}, {220, 220}, {234, 250}},   // open
+};
+
+void Arms(QPainter& p, const TLook& look, TArms arms)
+{
+    const TArmPose& pose = ArmPoses[static_cast<int>(arms)];
+    Arm(p, look, QPointF(88, 168), pose.leftElbow, pose.leftHand);
+    Arm(p, look, QPointF(172, 168), pose.rightElbow, pose.rightHand);
+}
+
+void Body(QPainter& p, const TLook& look)
+{
+    QPainterPath coat(QPointF(84, 160));
+    coat.quadTo(QPointF(130, 140), QPointF(176, 160));
+    coat.lineTo(QPointF(206, 470));
+    coat.lineTo(QPointF(54, 470));
+    coat.closeSubpath();
+    QLinearGradient shade(54, 0, 206, 0);
+    shade.setColorAt(0, look.coat);
+    shade.setColorAt(1, look.coatShade);
+    p.setPen(Qt::NoPen);
+    p.setBrush(shade);
+    p.drawPath(coat);
+    p.setPen(QPen(look.coatShade.darker(130), 3));
+    p.drawLine(QPointF(130, 170), QPointF(130, 470));
+    for (int y = 200; y < 460; y += 60)
+        p.drawEllipse(QPointF(140, y), 3, 3);
+}
+
+void Face(QPainter& p, const TLook& look, TMood mood, bool mouthOpen)
+{
+    const QPointF centre(130, 88);
+    p.setPen(Qt::NoPen);
+    p.setBrush(look.skin);
+    p.drawRect(QRectF(116, 120, 28, 30));  // neck
+    p.drawEllipse(centre, 46, 54);
+    if (look.oldSailor) {
+        QPainterPath beard(QPointF(86, 92));
+        beard.quadTo(QPointF(90, 160), QPointF(130, 168));
+        beard.quadTo(QPointF(170, 160), QPointF(174, 92));
+        beard.quadTo(QPointF(130, 124), QPointF(86, 92));
+        p.setBrush(look.hair);
+        p.drawPath(beard);
+        p.setBrush(QColor(0x1c, 0x24, 0x38));
+        p.drawChord(QRectF(80, 24, 100, 60), 0, 180 * 16);  // the cap
+        p.fillRect(QRectF(76, 50, 108, 8), QColor(0x10, 0x14, 0x20));
+    } else {
+        QPainterPath hair(QPointF(80, 110));
+        hair.cubicTo(QPointF(70, 10), QPointF(190, 10), QPointF(180, 110));
+        hair.quadTo(QPointF(166, 60), QPointF(130, 54));
+        hair.quadTo(QPointF(94, 60), QPointF(80, 110));
+        p.setBrush(look.hair);
+        p.drawPath(hair);
+    }
+    p.setBrush(QColor(0x2a, 0x1e, 0x1a));
+    p.drawEllipse(QPointF(112, 88), 5, 6);
+    p.drawEllipse(QPointF(148, 88), 5, 6);
+    // Brows tilt up in the middle when worried.
+    const double tilt = mood == TMood::Worried ? 7 : 0;
+    p.setPen(QPen(look.oldSailor ? look.hair : look.hair.darker(110), 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(102, 74), QPointF(120, 74 - tilt));
+    p.drawLine(QPointF(140, 74 - tilt), QPointF(158, 74));
+    const QColor lips(0x8a, 0x3a, 0x30);
+    if (mouthOpen) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(lips);
+        p.drawEllipse(QPointF(130, 114), 9, 7);
+        return;
+    }
+    p.setPen(QPen(lips, 3, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    if (mood == TMood::Glad)
+        p.drawArc(QRectF(114, 98, 32, 22), 200 * 16, 140 * 16);
+    else if (mood == TMood::Worried)
+        p.drawArc(QRectF(118, 110, 24, 14), 20 * 16, 140 * 16);
+    else
+        p.drawLine(QPointF(120, 114), QPointF(140, 114));
+}
+
+QImage Figure(const TLook& look, TArms arms, TMood mood, bool mouthOpen = false)
+{
+    QImage image(SpriteWidth, SpriteHeight, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    Body(p, look);
+    Face(p, look, mood, mouthOpen);
+    Arms(p, look, arms);
+    return image;
+}
+
+// Old Tom telling his story: a strip of two frames, mouth shut and open,
+// that the images folder's settings cut and animate.
+QImage TomTelling()
+{
+    QImage strip(SpriteWidth * 2, SpriteHeight, QImage::Format_ARGB32);
+    strip.fill(Qt::transparent);
+    QPainter p(&strip);
+    p.drawImage(0, 0, Figure(OldTom, TArms::Open, TMood::Talking, false));
+    p.drawImage(SpriteWidth, 0, Figure(OldTom, TArms::Open, TMood::Talking, true));
+    return strip;
+}
+
 bool Save(const QImage& image, const QDir& folder, const char* name, int quality = -1)
 {
     const QString path = folder.filePath(QString::fromLatin1(name));
@@ -252,6 +396,12 @@ int main(int argc, char** argv)
     // Moderate quality keeps the backgrounds small; rain and waves hide it.
     const bool saved = Save(Harbour(), images, "harbour.jpg", 70) && Save(OpenSea(), images, "opensea.jpg", 70)
                     && Save(Panel(), images, "panel.png") && Save(WaveStrip(), images, "wave_strip.png")
-                    && Save(Pointer(), images, "pointer_gold.png");
+                    && Save(Pointer(), images, "pointer_gold.png")
+                    && Save(Figure(Mira, TArms::Down, TMood::Calm), images, "mira.png")
+                    && Save(Figure(Mira, TArms::Clasped, TMood::Worried), images, "mira_worried.png")
+                    && Save(Figure(Mira, TArms::Waving, TMood::Glad), images, "mira_happy.png")
+                    && Save(Figure(OldTom, TArms::Down, TMood::Calm), images, "tom.png")
+                    && Save(TomTelling(), images, "tom_telling.png")
+                    && Save(Figure(OldTom, TArms::Pointing, TMood::Glad), images, "tom_pointing.png");
     return saved ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "app/KvtApplication.h"
 #include "app/KvtParser_Form_Main.h"
+#include "FakeDialogs.h"
 #include "render/widgets/StubPanel.h"
 #include "support/TempDir.h"
 
@@ -52,6 +53,15 @@ protected:
         EXPECT_TRUE(form.menuBar()->isVisible());
         EXPECT_EQ(ViewportSize(form), QSize(1024, 768));
     }
+
+    static QAction* FindAction(TForm_Main& form, const QString& caption)
+    {
+        for (QAction* action : form.findChildren<QAction*>())
+            if (action->text() == caption)
+                return action;
+        return nullptr;
+    }
+    TGame& Game() { return game_; }
 
     TTempDir dir_;
 
@@ -153,4 +163,33 @@ TEST_F(MainWindowTest, TypingTextKeepsFramesComingUntilItIsWhole)
     EXPECT_TRUE(form.FramesDependOnTime());
     form.Story().ContinueAfterClick();
     EXPECT_FALSE(form.FramesDependOnTime());
+}
+
+TEST_F(MainWindowTest, CastAndStageViewsFollowTheScript)
+{
+    TForm_Main& form = Start({});
+    EXPECT_EQ(form.Positions().Count(), 3);  // the default stage from the start
+    form.Story().RunConsoleCommand(QStringLiteral("@actor Anna"));
+    form.Story().RunConsoleCommand(QStringLiteral("@position Left, left, bottom"));
+    ASSERT_EQ(form.Actors().Count(), 1);
+    EXPECT_EQ(form.Actors().Item(0).Name(), QStringLiteral("Anna"));
+    EXPECT_EQ(form.Positions().Item(3).Name, QStringLiteral("Left"));
+}
+
+TEST_F(MainWindowTest, DependenciesActionIsForAuthorsAndOpensTheDialogOnTheScript)
+{
+    TForm_Main& form = Start({"Debug=1"});
+    auto dialogs = std::make_unique<TFakeDialogs>();
+    TFakeDialogs& asked = *dialogs;
+    Game().ReplaceDialogs(std::move(dialogs));
+    QAction* action = FindAction(form, QStringLiteral("Dependencies"));
+    ASSERT_NE(action, nullptr);
+    EXPECT_TRUE(action->isVisible());
+    action->trigger();
+    EXPECT_EQ(asked.DependenciesShownFor, &form.Parser());
+}
+
+TEST_F(MainWindowTest, DependenciesActionIsHiddenFromReaders)
+{
+    EXPECT_FALSE(FindAction(Start({}), QStringLiteral("Dependencies"))->isVisible());
 }

@@ -1,26 +1,15 @@
 #include "assets/ImageLoader.h"
 
+#include "support/Pictures.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QImage>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray Png(int width, int height, QRgb color = 0xFF336699u)
-{
-    QImage image(width, height, QImage::Format_ARGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "png");
-    return bytes;
-}
 
 class ImageManagerTest : public testing::Test {
 protected:
@@ -117,12 +106,12 @@ TEST_F(ImageManagerTest, MalformedLinesRaiseAndKeepWhatCameBefore)
 
 TEST_F(ImageManagerTest, NamesResolveByAliasThenFileThenExtension)
 {
-    WriteImage("hero.png", Png(4, 4));
-    WriteImage("hero2.png", Png(4, 4));
-    WriteImage("walker.png", Png(4, 4));
-    WriteImage("forest.bmp", Png(4, 4));
-    WriteImage("forest.png", Png(4, 4));
-    WriteImage("chars/Mira.png", Png(4, 4));
+    WriteImage("hero.png", PngBytes(4, 4));
+    WriteImage("hero2.png", PngBytes(4, 4));
+    WriteImage("walker.png", PngBytes(4, 4));
+    WriteImage("forest.bmp", PngBytes(4, 4));
+    WriteImage("forest.png", PngBytes(4, 4));
+    WriteImage("chars/Mira.png", PngBytes(4, 4));
     ReadCode("[ALIASES]\nHERO=hero2.png\nghost=nowhere.png\n");
     EXPECT_EQ(images.ResolveImageFile(QStringLiteral("hero")), QStringLiteral("hero2.png"));
     EXPECT_EQ(images.ResolveImageFile(QStringLiteral("Walker")), QStringLiteral("walker.png"));
@@ -136,8 +125,8 @@ TEST_F(ImageManagerTest, NamesResolveByAliasThenFileThenExtension)
 
 TEST_F(ImageManagerTest, LoadImageAppliesSettingsFoundUnderNameOrFile)
 {
-    WriteImage("walker.png", Png(256, 96));
-    WriteImage("strip.png", Png(256, 96));
+    WriteImage("walker.png", PngBytes(256, 96));
+    WriteImage("strip.png", PngBytes(256, 96));
     ReadCode("[SETTINGS]\nwalker,,64\nstrip.png,$996633,0,48,120\n");
     const std::unique_ptr<TDxPicture> walker = images.LoadImage(QStringLiteral("Walker"));
     EXPECT_EQ(walker->FrameCount(), 4);  // only the width given: frames as tall as the picture
@@ -153,8 +142,8 @@ TEST_F(ImageManagerTest, LoadImageAppliesSettingsFoundUnderNameOrFile)
 
 TEST_F(ImageManagerTest, ReloadResolvesBeforeItClearsAndDropsStaleSettings)
 {
-    WriteImage("keyed.png", Png(8, 8));
-    WriteImage("plain.png", Png(8, 8));
+    WriteImage("keyed.png", PngBytes(8, 8));
+    WriteImage("plain.png", PngBytes(8, 8));
     WriteImage("broken.png", "not a picture");
     ReadCode("[SETTINGS]\nkeyed,$996633,4,4,30\n");
     TDxPicture picture(clock);
@@ -175,7 +164,7 @@ TEST_F(ImageManagerTest, ReloadResolvesBeforeItClearsAndDropsStaleSettings)
 // without crashing and without reading or allocating their claimed size.
 TEST_F(ImageManagerTest, BrokenAndHugeFilesFailCleanly)
 {
-    const QByteArray png = Png(64, 64);
+    const QByteArray png = PngBytes(64, 64);
     QByteArray huge = png;
     // The header's width and height fields (bytes 16 to 23): 100000 x 100000.
     const char dimensions[] = {0, 1, (char)0x86, (char)0xA0, 0, 1, (char)0x86, (char)0xA0};
@@ -191,7 +180,7 @@ TEST_F(ImageManagerTest, BrokenAndHugeFilesFailCleanly)
 
 TEST_F(ImageManagerTest, UnchangedFileIsDecodedOnceAndEachPictureKeepsItsFrame)
 {
-    WriteImage("strip.png", Png(64, 16));
+    WriteImage("strip.png", PngBytes(64, 16));
     ReadCode("[SETTINGS]\nstrip,,16,16,0\n");
     TImageCache& cache = device->Shared()->images;
     const int misses = cache.Misses();

@@ -108,11 +108,37 @@ TEST_F(HeadlessRun, UsageErrorsExitWithTwo)
 {
     for (const QStringList& args : {QStringList{"--bogus"}, QStringList{"--fixed-step"},
                                     QStringList{"--fixed-step", "fast"}, QStringList{"--input", "dance"},
-                                    QStringList{"a", "b", "c"}}) {
+                                    QStringList{"a", "b", "c"}, QStringList{"--check"},
+                                    QStringList{"--check", "a.kvt", "start"}}) {
         const TRun run = RunPlayer(args);
         EXPECT_EQ(run.ExitCode, 2) << args.join(' ').toStdString();
         EXPECT_EQ(Lines(run.Err).size(), 1) << run.Err.toStdString();
     }
+}
+
+// An author's CI: the report of what is missing, and a status that fails
+// the build, without a line of the story run.
+TEST_F(HeadlessRun, CheckReportsMissingAndDuplicateNamesAndFails)
+{
+    QDir(dir_.Path()).mkpath(QStringLiteral("images"));
+    ASSERT_TRUE(QImage(4, 4, QImage::Format_RGB32).save(dir_.File(QStringLiteral("images/harbour.png"))));
+    dir_.WriteUtf8(QStringLiteral("chapters/two.kvt"), QStringLiteral("#start\n@bg storm\n@goto epilogue\n"));
+    const TRun run = RunPlayer({"--check", Script("#start\n@bg harbour\n@include chapters/two.kvt\n"
+                                                  ":-\nnever shown\n-:\n@exit\n")});
+    EXPECT_EQ(run.ExitCode, 1) << run.Err.toStdString();
+    EXPECT_EQ(run.Out, QStringLiteral("#:\n  start\nRequired #:\n  epilogue\nMissing #:\n  epilogue\n"
+                                      "Duplicate #:\n  start\nbg:\n  harbour\n  storm\nMissing bg:\n  storm\n"));
+    EXPECT_TRUE(run.Err.isEmpty()) << run.Err.toStdString();
+}
+
+TEST_F(HeadlessRun, CheckPassesTheDemoAndFailsAScriptThatCannotLoad)
+{
+    const TRun demo = RunPlayer({"--check", QStringLiteral(KVT_SOURCE_DIR "/examples/demo/demo.kvt")});
+    EXPECT_EQ(demo.ExitCode, 0) << demo.Out.toStdString();
+    EXPECT_TRUE(demo.Out.contains(QStringLiteral("bgmusic:\n  harbour\n"))) << demo.Out.toStdString();
+    const TRun broken = RunPlayer({"--check", Script("@include nothere.kvt\n")});
+    EXPECT_EQ(broken.ExitCode, 1);
+    EXPECT_EQ(broken.Err, QStringLiteral("kvtparser: Exception: Cannot open file \"nothere.kvt\".\n"));
 }
 
 TEST_F(HeadlessRun, FailingScriptSettingEndsTheProgramWithStatusOne)
@@ -154,6 +180,27 @@ TEST_F(HeadlessRun, DemoStoryPlaysByItself)
                                 QStringLiteral(KVT_SOURCE_DIR "/examples/demo/demo.kvt")});
     EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     EXPECT_TRUE(run.Out.contains(QStringLiteral("Thank you for reading!")));
+}
+
+// Mira has walked from the centre to the pier's edge (x 300) and Old Tom
+// sits on the bench at the right edge; both stand behind the text window.
+TEST_F(HeadlessRun, DemoScreenshotShowsTheCastOnTheirPlacesBehindTheTextWindow)
+{
+    const QString shot = dir_.File(QStringLiteral("shot.png"));
+    const TRun run = RunPlayer({"--fixed-step", "16", "--strict", "--screenshot", shot, "--input",
+                                "wait 4000;click;wait 2000;click;wait 2000;click;wait 2000;click;wait 2000;click",
+                                QStringLiteral(KVT_SOURCE_DIR "/examples/demo/demo.kvt")});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    const QImage image(shot);
+    const auto near = [&](int x, int y, QRgb expected) {
+        const QRgb p = image.pixel(x, y);
+        return std::abs(qRed(p) - qRed(expected)) + std::abs(qGreen(p) - qGreen(expected))
+                   + std::abs(qBlue(p) - qBlue(expected)) < 30;
+    };
+    EXPECT_TRUE(near(300, 376, qRgb(0xf1, 0xc9, 0xa5)));  // Mira's face
+    EXPECT_FALSE(near(512, 376, qRgb(0xf1, 0xc9, 0xa5)));  // the centre she left
+    EXPECT_TRUE(near(894, 428, qRgb(0xe8, 0xe6, 0xe0)));  // Old Tom's beard
+    EXPECT_LT(qRed(image.pixel(300, 650)), 80);            // her yellow coat, under the window
 }
 
 TEST_F(HeadlessRun, ScreenshotShowsTheFrameTimeLineOnABlackScreen)

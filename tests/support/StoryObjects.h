@@ -1,5 +1,6 @@
 #pragma once
 
+#include "assets/CharManager.h"
 #include "assets/ImageLoader.h"
 #include "audio/SoundPlayer.h"
 #include "engine/Clock.h"
@@ -7,7 +8,9 @@
 #include "engine/KvtEngine.h"
 #include "engine/KvtVariables.h"
 #include "engine/ProductGlobals.h"
+#include "interpreter/ActorCommands.h"
 #include "interpreter/AudioCommands.h"
+#include "interpreter/CharacterLines.h"
 #include "interpreter/CommandTable.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/MissingFiles.h"
@@ -23,7 +26,7 @@
 // A story's objects wired as the main window wires them, on a virtual clock
 // and a fake host. Members are declared in creation order.
 struct TStoryObjects {
-    TStoryObjects() { RegisterCommandTable(commands, {&story, &audio, &presentation}); }
+    TStoryObjects() { RegisterCommandTable(commands, {&story, &audio, &presentation, &cast}); }
 
     // What the window's device start-up does for the drawables, so that
     // pictures can be loaded and drawn.
@@ -34,7 +37,8 @@ struct TStoryObjects {
         device->SetAlphaBlend(true);
         images.SetDevice(device);
         for (TGraphicObject* layer : {static_cast<TGraphicObject*>(&background), static_cast<TGraphicObject*>(&textBox),
-                                      static_cast<TGraphicObject*>(&selectionBox), static_cast<TGraphicObject*>(&mouseCursor)}) {
+                                      static_cast<TGraphicObject*>(&selectionBox), static_cast<TGraphicObject*>(&mouseCursor),
+                                      static_cast<TGraphicObject*>(&chars)}) {
             layer->SetDevice(device);
             layer->DeviceReset();
         }
@@ -58,12 +62,17 @@ struct TStoryObjects {
     TTextCommands text{textBox, fonts, parser, variables};
     TDxPicture mouseCursor{clock};
     bool MouseCursorShown = false;
+    TActorManager actors;
+    TPositionManager positions;
+    TCharManager chars{images, clock};
     TMissingFileReporter missingFiles{[this](const QString& message) { Log(message); }};
-    TPresentationCommands presentation{{background, textBox, selectionBox, mouseCursor,
+    TPresentationCommands presentation{{background, textBox, selectionBox, mouseCursor, chars,
                                         [this](bool on) { MouseCursorShown = on; }, fonts, images, parser,
                                         missingFiles, [this](const QString& message) { Log(message); }}};
+    TActorCommands cast{actors, positions, chars, images};
+    TCharacterLines speakers{textBox, actors, positions, chars, [this](const QString& message) { Log(message); }};
     TInterpreter story{{parser, variables, product, commands, sound, fonts, clock, host, textBox, text, images,
-                        background, selectionBox, mouseCursor, presentation}};
+                        background, selectionBox, mouseCursor, presentation, chars, cast, speakers}};
     TAudioCommands audio{sound, parser, missingFiles, story, [this](const QString& message) { Log(message); }};
     std::shared_ptr<TDxDevice> device;
 };
