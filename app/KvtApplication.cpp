@@ -231,10 +231,12 @@ void TGame::Initialize(const TCommandLineOptions& options)
     form_->SetRenderOnDemandOnly(options_.Headless);
     form_->Story().AnswerClicksInStepLoop = options_.Headless && options_.Skip;
     form_->CreateDevice();
-    if (options_.Transcript)
+    if (options_.Transcript) {
         form_->Story().OnTextShown = [this](const QString& speaker, const QString& text) {
             PrintTranscriptLine(speaker, text);
         };
+        form_->Choices().OnMenuShown = [](const QStringList& captions) { PrintMenu(captions); };
+    }
     Log(QStringLiteral("Application initialized."));
     terminateRequested_ = false;
 }
@@ -261,6 +263,13 @@ void TGame::ChooseDemoWhenNothingGiven()
 void TGame::PrintTranscriptLine(const QString& speaker, const QString& text)
 {
     PrintLine(stdout, speaker.isEmpty() ? text.trimmed() : speaker + QStringLiteral(": ") + text.trimmed());
+}
+
+// One line per choice, a choice's own line breaks as blanks.
+void TGame::PrintMenu(const QStringList& captions)
+{
+    for (const QString& caption : captions)
+        PrintLine(stdout, QStringLiteral("> ") + QString(caption).replace(u'\n', u' '));
 }
 
 int TGame::Run()

@@ -74,6 +74,7 @@ private:
     void ApplicationEvents1Idle();
     void ChooseDemoWhenNothingGiven();
     void PrintTranscriptLine(const QString& speaker, const QString& text);
+    static void PrintMenu(const QStringList& captions);
     void SaveDueScreenshots();
     void SaveFinalScreenshot();
     void CountPass();

@@ -33,10 +33,12 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
       chars_(images_, clock_),
       missingFiles_([this](const QString& message) { Log(message); }),
       presentation_(MakePresentationParts()),
+      choices_({selectionBox_, screenObjects_, images_, [this](const QString& message) { Log(message); }}),
       cast_(actors_, positions_, chars_, images_),
       speakers_(textBox_, actors_, positions_, chars_, [this](const QString& message) { Log(message); }),
       story_({parser_, variables_, product_, commands_, sound_, fonts_, clock_, *this, textBox_, text_, images_,
-              background_, selectionBox_, render_->MouseCursorPicture(), presentation_, chars_, cast_, speakers_}),
+              background_, selectionBox_, screenObjects_, render_->MouseCursorPicture(), presentation_, choices_,
+              chars_, cast_, speakers_}),
       audio_(sound_, parser_, missingFiles_, story_, [this](const QString& message) { Log(message); })
 {
     WireLayers();
@@ -47,7 +49,7 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
     // The area below the menu bar is the game screen, pixel for pixel, so a
     // present never has to scale the frame. Measured once the menus exist.
     resize(GameScreenWidth, GameScreenHeight + menuBar()->sizeHint().height());
-    RegisterCommandTable(commands_, {&story_, &audio_, &presentation_, &cast_});
+    RegisterCommandTable(commands_, {&story_, &audio_, &presentation_, &cast_, &choices_});
     ApplyStartupSettings();
     story_.ResetAll();
 }
@@ -57,6 +59,7 @@ TForm_Main::~TForm_Main() = default;
 void TForm_Main::WireLayers()
 {
     render_->SetLayer(TLayerSlot::Background, &background_);
+    render_->SetLayer(TLayerSlot::ScreenObjects, &screenObjects_);
     render_->SetLayer(TLayerSlot::Characters, &chars_);
     render_->SetLayer(TLayerSlot::TextWindow, &textBox_);
     render_->SetLayer(TLayerSlot::SelectionBox, &selectionBox_);
@@ -70,7 +73,7 @@ void TForm_Main::WireLayers()
 
 TPresentationParts TForm_Main::MakePresentationParts()
 {
-    return {background_, textBox_, selectionBox_, render_->MouseCursorPicture(), chars_,
+    return {background_, textBox_, selectionBox_, screenObjects_, render_->MouseCursorPicture(), chars_,
             [this](bool on) { render_->ShowMouseCursorPicture(on); }, fonts_, images_, parser_, missingFiles_,
             [this](const QString& message) { Log(message); }};
 }
@@ -353,11 +356,14 @@ bool TForm_Main::eventFilter(QObject* watched, QEvent* event)
         render_->SetViewportSize(viewport_->size(), viewport_->devicePixelRatioF());
         break;
     case QEvent::MouseMove:
-        // The position is stored before anything else looks at the move.
-        render_->SetMousePos(static_cast<QMouseEvent*>(event)->position().toPoint());
+        pbViewportMouseMove(static_cast<QMouseEvent*>(event));
         break;
     case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:  // the second press of a double click is a press too
         pbViewportMouseDown(static_cast<QMouseEvent*>(event));
+        return true;
+    case QEvent::MouseButtonRelease:
+        pbViewportMouseUp(static_cast<QMouseEvent*>(event));
         return true;
     default:
         break;
@@ -371,6 +377,21 @@ void TForm_Main::pbViewportMouseDown(QMouseEvent* event)
     render_->SetMousePos(point);
     const QPoint game = render_->ViewportToGame(point);
     game_.Guard([&] { story_.HandleMouseDown(game.x(), game.y()); });
+}
+
+void TForm_Main::pbViewportMouseMove(QMouseEvent* event)
+{
+    // The position is stored before anything else looks at the move.
+    const QPoint point = event->position().toPoint();
+    render_->SetMousePos(point);
+    const QPoint game = render_->ViewportToGame(point);
+    game_.Guard([&] { story_.HandleMouseMove(game.x(), game.y()); });
+}
+
+void TForm_Main::pbViewportMouseUp(QMouseEvent* event)
+{
+    const QPoint game = render_->ViewportToGame(event->position().toPoint());
+    game_.Guard([&] { story_.HandleMouseUp(game.x(), game.y()); });
 }
 
 void TForm_Main::actLoadExecute()

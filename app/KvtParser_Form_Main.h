@@ -9,6 +9,7 @@
 #include "interpreter/ActorCommands.h"
 #include "interpreter/AudioCommands.h"
 #include "interpreter/CharacterLines.h"
+#include "interpreter/ChoiceCommands.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/InterpreterHost.h"
 #include "interpreter/TextCommands.h"
@@ -17,6 +18,7 @@
 #include "render/BgControl.h"
 #include "render/FontUtils.h"
 #include "render/RenderDevice.h"
+#include "render/ScreenControls.h"
 #include "render/SelboxControl.h"
 #include "render/TextboxControl.h"
 
@@ -43,6 +45,7 @@ public:
     ~TForm_Main() override;
 
     TInterpreter& Story() { return story_; }
+    TChoiceCommands& Choices() { return choices_; }
     TKvtParser& Parser() { return parser_; }
     // The cast and the stage as the author's tools list them; each manager
     // reports its changes to a handler installed with SetOnChange.
@@ -97,6 +100,8 @@ private:
     void edtCommandKeyPress();
     void actFullscreenExecute(bool on);
     void pbViewportMouseDown(QMouseEvent* event);
+    void pbViewportMouseMove(QMouseEvent* event);
+    void pbViewportMouseUp(QMouseEvent* event);
     void ApplyWindowMode(bool fullscreen);
     void FitViewportToGameScreen();
     TRenderCallbacks MakeRenderCallbacks();
@@ -119,6 +124,7 @@ private:
     TBgControl background_;
     TTextBox textBox_;
     TSelectionBox selectionBox_;
+    TScreenObjectMgr screenObjects_;
     TTextCommands text_;
     std::unique_ptr<TRenderDevice> render_;  // holds the mouse cursor picture
     TActorManager actors_;
@@ -126,6 +132,7 @@ private:
     TCharManager chars_;
     TMissingFileReporter missingFiles_;
     TPresentationCommands presentation_;
+    TChoiceCommands choices_;
     TActorCommands cast_;
     TCharacterLines speakers_;
     TInterpreter story_;

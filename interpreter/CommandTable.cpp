@@ -3,6 +3,7 @@
 #include "engine/Exceptions.h"
 #include "interpreter/ActorCommands.h"
 #include "interpreter/AudioCommands.h"
+#include "interpreter/ChoiceCommands.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/PresentationCommands.h"
 
@@ -123,6 +124,14 @@ constexpr TCommandEntry kCommandTable[] = {
     {u"chapter", Bind<&TInterpreter::CmdChapter>},
     {u"section", Bind<&TInterpreter::CmdSection>},
     {u"scene", Bind<&TInterpreter::CmdSection>},  // shares the handler of "section"
+    {u"item", Bind<&TChoiceCommands::CmdItem>},
+    {u"menu", Bind<&TChoiceCommands::CmdMenu>},
+    {u"drop", Bind<&TChoiceCommands::CmdDrop>},
+    {u"img", Bind<&TChoiceCommands::CmdImg>},
+    {u"image", Bind<&TChoiceCommands::CmdImg>},  // shares the handler of "img"
+    {u"btn", Bind<&TChoiceCommands::CmdBtn>},
+    {u"button", Bind<&TChoiceCommands::CmdBtn>},  // shares the handler of "btn"
+    {u"choose", Bind<&TChoiceCommands::CmdChoose>},
     {u"product", Bind<&TInterpreter::CmdProduct>},
     {u"clearglobals", Bind<&TInterpreter::CmdClearGlobals>},
     {u"clearlocals", Bind<&TInterpreter::CmdClearLocals>},

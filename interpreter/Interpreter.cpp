@@ -6,8 +6,11 @@
 #include "engine/Exceptions.h"
 #include "interpreter/ActorCommands.h"
 #include "interpreter/CharacterLines.h"
+#include "interpreter/ChoiceCommands.h"
 #include "interpreter/PresentationCommands.h"
 #include "render/BgControl.h"
+#include "render/RenderDevice.h"
+#include "render/ScreenControls.h"
 #include "render/SelboxControl.h"
 
 #include <chrono>
@@ -49,13 +52,16 @@ TInterpreter::TInterpreter(const TStoryParts& parts)
       images_(parts.Images),
       background_(parts.Background),
       selectionBox_(parts.SelectionBox),
+      screenObjects_(parts.ScreenObjects),
       mouseCursor_(parts.MouseCursor),
       presentation_(parts.Presentation),
+      choices_(parts.Choices),
       chars_(parts.Chars),
       cast_(parts.Cast),
       speakers_(parts.Speakers),
       commandCache_(parser_, commands_)
 {
+    choices_.SetOnButtonClicked([this](TScreenButton& button) { ButtonClicked(button); });
 }
 
 // ---------------------------------------------------------------- frames
@@ -70,8 +76,10 @@ void TInterpreter::AdvanceFrame()
     // a repaint.
     bool changed = background_.Update(elapsed);
     changed |= textBox_.Update(elapsed);
+    changed |= screenObjects_.Update(now);
     changed |= chars_.Update(now);
-    if (selectionBox_.Visible())
+    // A box just hidden still asks for the frame that takes it away.
+    if (selectionBox_.Visible() || selectionBox_.VisibilityChanged())
         changed |= selectionBox_.Update(now);
     changed |= mouseCursor_.Update(now);
     if (changed)
@@ -280,6 +288,8 @@ void TInterpreter::JumpToLabel(const QString& name)
     const int32_t line = parser_.FindLabel(name);
     if (line < 0)
         throw Exception(QStringLiteral("Label not found: %1").arg(name));
+    if (selectionBox_.Visible())
+        choices_.HideMenu();
     InTextBlock = false;
     parser_.Position = line;
 }
@@ -299,7 +309,7 @@ void TInterpreter::JumpToLine(int32_t line)
 
 void TInterpreter::ResetPresentation()
 {
-    WaitState = WaitStates::Run;
+    Resume();
     presentation_.ResetPresentation();
     sound_.PlayMusic(QString(), 0, 0);
     sound_.PlayBgSound(QString(), false, 0);
@@ -336,8 +346,10 @@ void TInterpreter::ResetAll()
 void TInterpreter::OpenScript(const QString& fileName)
 {
     ResetAll();
-    // A new script starts outside any text block, whatever the old one left.
+    // A new script starts outside any text block and without the old one's
+    // choices, whatever that left.
     InTextBlock = false;
+    choices_.HideMenu();
     parser_.LoadScript(fileName);
     fonts_.LoadFonts(parser_.FontsFolder());
     // Before the images folder: a malformed "_images.code" is reported, but
@@ -350,6 +362,7 @@ void TInterpreter::Restart()
 {
     parser_.Rewind();
     InTextBlock = false;
+    choices_.HideMenu();
     ResetSession();
     Halted = false;
     WaitState = WaitStates::Run;
@@ -382,43 +395,136 @@ void TInterpreter::JumpFromTools(const QString& label)
 void TInterpreter::JumpToCaretLine(int32_t line)
 {
     parser_.Position = line;
-    WaitState = WaitStates::Run;
+    Resume();
     Halted = false;
 }
 
+// Also the console's empty line, whatever the story waits for.
 void TInterpreter::ContinueAfterClick()
 {
     if (IsTyping())
         CompleteTyping();
     else
-        WaitState = WaitStates::Run;
+        Resume();
 }
 
-// Screen buttons take presses first once they exist; what they leave is a
-// click on the text window.
-void TInterpreter::HandleMouseDown(int /*x*/, int /*y*/)
+// A menu whose wait ends without a pick must not stay on screen, where
+// nothing could pick from it any more.
+void TInterpreter::Resume()
 {
+    if (selectionBox_.Visible())
+        choices_.HideMenu();
+    WaitState = WaitStates::Run;
+}
+
+// ---------------------------------------------------------------- reader input
+
+bool TInterpreter::ScreenObjectsTakeInput() const
+{
+    return WaitState == WaitStates::Click || WaitState == WaitStates::Button;
+}
+
+void TInterpreter::HandleMouseDown(int x, int y)
+{
+    const QPoint point(x, y);
+    // The text window lies above the screen objects: a press on it is a
+    // press on the text, whatever lies below.
+    const bool onText = textBox_.Visible() && textBox_.Contains(point);
+    if (ScreenObjectsTakeInput() && !onText && screenObjects_.MouseDown(point))
+        return;
+    HandleClick(x, y);
+}
+
+// A pressed button gets its release wherever it comes and whatever the
+// story waits for meanwhile, or it would stay pressed.
+void TInterpreter::HandleMouseUp(int x, int y)
+{
+    if (ScreenObjectsTakeInput() || screenObjects_.Captured())
+        screenObjects_.MouseUp(QPoint(x, y));
+}
+
+void TInterpreter::HandleMouseMove(int x, int y)
+{
+    const QPoint point(x, y);
+    if (WaitState == WaitStates::Choice) {
+        // Off the choices the highlight stays where it was.
+        if (const int item = selectionBox_.HitTest(point); item >= 0)
+            selectionBox_.Select(item);
+    } else if (ScreenObjectsTakeInput()) {
+        screenObjects_.MouseMove(point);
+    }
+}
+
+// The move highlights, the click confirms: a click on a choice that is not
+// highlighted does nothing.
+void TInterpreter::HandleClick(int x, int y)
+{
+    if (WaitState == WaitStates::Choice && selectionBox_.HasSelection()
+        && selectionBox_.HitTest(QPoint(x, y)) == selectionBox_.Selected()) {
+        ChooseHighlighted();
+        return;
+    }
     HandleTextWindowClick();
 }
-
-// Releases and moves matter only to screen buttons and the selection box;
-// the window already routes them here so those can take them.
-void TInterpreter::HandleMouseUp(int /*x*/, int /*y*/) {}
-
-void TInterpreter::HandleMouseMove(int /*x*/, int /*y*/) {}
 
 void TInterpreter::HandleTextWindowClick()
 {
     if (WaitState == WaitStates::Click)
         ContinueAfterClick();
+    else if (ReaderHasNothingToPick())
+        Resume();
 }
 
 void TInterpreter::HandleKey(TReaderKey key, bool modifiers)
 {
-    if (modifiers || WaitState != WaitStates::Click)
+    if (modifiers)
         return;
-    if (key == TReaderKey::Enter || key == TReaderKey::Space)
-        ContinueAfterClick();
+    const bool confirm = key == TReaderKey::Enter || key == TReaderKey::Space;
+    if (WaitState == WaitStates::Choice) {
+        if (key == TReaderKey::Up)
+            selectionBox_.SelectPrevious();
+        else if (key == TReaderKey::Down)
+            selectionBox_.SelectNext();
+        else if (confirm && selectionBox_.HasSelection())
+            ChooseHighlighted();
+        else if (confirm && ReaderHasNothingToPick())
+            Resume();
+    } else if (confirm) {
+        HandleTextWindowClick();
+    }
+}
+
+// The label is looked up before anything changes: a missing one is
+// reported and the menu stays, so the reader can pick another choice.
+void TInterpreter::ChooseHighlighted()
+{
+    const std::optional<QString> target = choices_.HighlightedTarget();
+    if (!target)
+        return;
+    JumpToLabel(*target);
+    choices_.HideMenu();
+    WaitState = WaitStates::Run;
+}
+
+void TInterpreter::ButtonClicked(TScreenButton& button)
+{
+    if (!ScreenObjectsTakeInput() || button.Target().isEmpty())
+        return;
+    const QString target = button.Target();
+    JumpToLabel(target);  // a missing label changes nothing: the wait goes on
+    WaitState = WaitStates::Run;
+}
+
+// An empty menu, or a wait for buttons none of which could be clicked
+// (none with a label, none with a visible pixel on the game screen), would
+// hold the story for good: a click or Enter goes on past it instead.
+bool TInterpreter::ReaderHasNothingToPick() const
+{
+    if (WaitState == WaitStates::Choice)
+        return selectionBox_.Count() == 0;
+    if (WaitState == WaitStates::Button)
+        return !screenObjects_.HasReachableButton({0, 0, GameScreenWidth, GameScreenHeight});
+    return false;
 }
 
 bool TInterpreter::WaitsForReader() const

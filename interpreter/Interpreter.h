@@ -22,9 +22,12 @@ class TActorCommands;
 class TBgControl;
 class TCharManager;
 class TCharacterLines;
+class TChoiceCommands;
 class TDxPicture;
 class TImageManager;
 class TPresentationCommands;
+class TScreenButton;
+class TScreenObjectMgr;
 class TSelectionBox;
 class TSoundPlayer;
 
@@ -50,8 +53,10 @@ struct TStoryParts {
     TImageManager& Images;
     TBgControl& Background;
     TSelectionBox& SelectionBox;
+    TScreenObjectMgr& ScreenObjects;
     TDxPicture& MouseCursor;
     TPresentationCommands& Presentation;
+    TChoiceCommands& Choices;
     TCharManager& Chars;
     TActorCommands& Cast;
     TCharacterLines& Speakers;
@@ -88,13 +93,24 @@ public:
     void JumpToCaretLine(int32_t line);
 
     // ---- reader input
-    // Mouse points are in game-screen units.
+    // Mouse points are in game-screen units. While the story waits for a
+    // click or a button, presses and releases go to the screen objects
+    // first (a press inside the shown text window excepted); moves
+    // highlight choices while a menu waits.
     void HandleMouseDown(int x, int y);
     void HandleMouseUp(int x, int y);
     void HandleMouseMove(int x, int y);
-    // A click that no screen object takes, as on the text window.
+    // A click that no screen object took: continues after text, or picks
+    // the highlighted choice when it is the one clicked.
+    void HandleClick(int x, int y);
+    // A click without a place, as on the text window.
     void HandleTextWindowClick();
+    // Enter and Space continue or pick the highlighted choice; Up and Down
+    // move the highlight.
     void HandleKey(TReaderKey key, bool modifiers);
+    // A screen button's click: jumps to its label while the story waits for
+    // a click or a button.
+    void ButtonClicked(TScreenButton& button);
     bool IsTyping() const { return textBox_.IsTyping(); }
     void CompleteTyping() { textBox_.CompleteTyping(); }
     // True while the story waits for the reader (a click, a choice, a button).
@@ -187,6 +203,12 @@ private:
     void PresentText(const TTextBlock& block);
     void NotifyMarkers();
 
+    // reader input
+    bool ScreenObjectsTakeInput() const;
+    void ChooseHighlighted();
+    bool ReaderHasNothingToPick() const;
+    void Resume();
+
     // conditional blocks
     using TBlockStops = unsigned;
     static constexpr TBlockStops StopElse = 1, StopElseIf = 2, StopEndif = 4;
@@ -213,8 +235,10 @@ private:
     TImageManager& images_;
     TBgControl& background_;
     TSelectionBox& selectionBox_;
+    TScreenObjectMgr& screenObjects_;
     TDxPicture& mouseCursor_;
     TPresentationCommands& presentation_;
+    TChoiceCommands& choices_;
     TCharManager& chars_;
     TActorCommands& cast_;
     TCharacterLines& speakers_;

@@ -8,6 +8,7 @@
 #include "interpreter/CommandValues.h"
 #include "interpreter/MissingFiles.h"
 #include "render/BgControl.h"
+#include "render/ScreenControls.h"
 #include "render/SelboxControl.h"
 #include "render/TextboxControl.h"
 
@@ -89,6 +90,8 @@ void TPresentationCommands::ResetPresentation()
     background.SetTintAlpha(0);
     parts_.TextBox.ResetLook();
     parts_.SelectionBox.ResetLook();
+    // Images and buttons belong to the story that placed them.
+    parts_.ScreenObjects.Clear();
     parts_.MouseCursor.Clear();
     parts_.ShowMouseCursor(false);
 }
@@ -127,6 +130,8 @@ CommandResult TPresentationCommands::CmdBg(const TCmdData& cmd)
     TBgControl& background = parts_.Background;
     background.SetPosition(background.Picture().Width() / 2.0, background.Picture().Height() / 2.0);
     background.SetZoom(100);
+    // A new scene: the images and buttons of the last one go.
+    parts_.ScreenObjects.Clear();
     // A new scene: the characters of the old one leave the stage.
     parts_.Chars.ClearChars();
     return WaitStates::Run;

@@ -14,6 +14,7 @@ class TFontManager;
 class TImageManager;
 class TKvtParser;
 class TMissingFileReporter;
+class TScreenObjectMgr;
 class TSelectionBox;
 class TTextBox;
 struct TFontInfo;
@@ -24,6 +25,7 @@ struct TPresentationParts {
     TBgControl& Background;
     TTextBox& TextBox;
     TSelectionBox& SelectionBox;
+    TScreenObjectMgr& ScreenObjects;
     TDxPicture& MouseCursor;
     TCharManager& Chars;
     // Hides the system pointer over the viewport while the picture is drawn

@@ -1,9 +1,10 @@
 #pragma once
 
-// The box in which the reader picks one of several choices. This holds its
-// look: the translucent box behind the column of choices, the margins and
-// width the column is laid out in, the font and highlight colour of the
-// texts and the two cursor pictures drawn beside the highlighted one.
+// The box in which the reader picks one of several choices: the texts laid
+// out as a column centred on a point, drawn in a translucent box with the
+// highlighted one in its own colour and two optional cursor pictures beside
+// it. Keys and mouse are turned into calls by the driver; the box only
+// answers where a point falls.
 
 #include "engine/Clock.h"
 #include "render/FontUtils.h"
@@ -11,6 +12,10 @@
 #include "render/TextboxControl.h"
 
 #include <QPoint>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
 
 class TSelectionBox : public TGraphicObject {
 public:
@@ -20,6 +25,25 @@ public:
     // The look every reset restores.
     void ResetLook();
 
+    // ---- the choices
+    void AddItem(const QString& text);
+    // No choices and none highlighted.
+    void ClearItems();
+    const QStringList& Items() const { return items_; }
+    int Count() const { return static_cast<int>(items_.size()); }
+    // -1 for none.
+    int Selected() const { return selected_; }
+    bool HasSelection() const { return selected_ >= 0 && selected_ < Count(); }
+    void Select(int index);
+    // Both wrap around; from no highlight Previous takes the last choice and
+    // Next the first.
+    void SelectPrevious();
+    void SelectNext();
+    // The choice under a point of the game screen, or -1 (outside the box,
+    // or in its margins between and around the texts).
+    int HitTest(QPoint point);
+
+    // ---- the look
     void SetCenter(QPoint center);
     QPoint Center() const { return {centerX_, centerY_}; }
     void SetMargins(int left, int top, int right, int bottom);
@@ -46,27 +70,43 @@ public:
     const TDxPicture& LeftCursor() const { return leftCursor_; }
     const TDxPicture& RightCursor() const { return rightCursor_; }
 
-    // Whether the choices must be laid out again before they are drawn.
+    // ---- layout, in game-screen units; empty while the layout is stale
     bool LayoutDirty() const { return layoutDirty_; }
+    const std::vector<TRect>& ItemRects() const { return itemRects_; }
+    const TRect& BoxRect() const { return boxRect_; }
+    // Lays the choices out now if they need it. Raises ED3DError
+    // "Font.DrawText failed." when a text cannot be measured.
+    void UpdateLayout();
 
     void SetDevice(std::shared_ptr<TDxDevice> device) override;
     void SetScale(double x, double y) override;
+    void SetVisible(bool visible) override;
     bool Update(uint32_t now) override;
+    void Draw(TDxSprite& sprite) override;
     void DeviceLost() override;
     void DeviceReset() override;
 
 private:
     void Invalidate();
+    TDxFont& FontObject();
+    int AvailableWidth() const;
+    void DrawCursors(TDxSprite& sprite, const TRect& item);
 
     TFontManager& manager_;
+    QStringList items_;
+    std::vector<TRect> itemRects_;
+    int selected_ = -1;
     TTransparentBox box_;
+    TRect boxRect_;
     int centerX_ = 0;
     int centerY_ = 0;
     TMargins margins_;
     int width_ = 100;
     TColorValue highlightColor_ = 0x00FFFF;
     bool layoutDirty_ = true;
+    bool selectionChanged_ = false;
     TFontInfo font_;
+    std::shared_ptr<TDxFont> fontObject_;
     TDxPicture leftCursor_;
     TDxPicture rightCursor_;
 };

@@ -6,18 +6,13 @@
 
 namespace {
 
-constexpr uint32_t MeasureFormat = DrawTextFormat::CalcRect | DrawTextFormat::SingleLine;
-constexpr uint32_t DrawFormat = DrawTextFormat::SingleLine;
-
 int FontPoints(int size)
 {
     return std::clamp(size, MinFontPoints, MaxFontPoints);
 }
 
-std::shared_ptr<TDxFont> FetchFont(TFontManager& manager, const TFontInfo& info)
-{
-    return manager.GetFont(info.name, FontPoints(info.size), info.style);
-}
+constexpr uint32_t MeasureFormat = DrawTextFormat::CalcRect | DrawTextFormat::SingleLine;
+constexpr uint32_t DrawFormat = DrawTextFormat::SingleLine;
 
 // Measures (with CalcRect) or draws one line; a call that reports no height
 // failed, and a paint must not go on as if it had worked.
@@ -38,6 +33,11 @@ int MeasureWidth(TDxFont& font, const QString& text)
 }
 
 } // namespace
+
+std::shared_ptr<TDxFont> FetchFont(TFontManager& manager, const TFontInfo& info)
+{
+    return manager.GetFont(info.name, FontPoints(info.size), info.style);
+}
 
 TFontInfo DefaultTextFont()
 {

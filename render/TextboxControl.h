@@ -110,6 +110,9 @@ struct TMargins {
 
 // The font every run of text starts from unless a script says otherwise.
 TFontInfo DefaultTextFont();
+// The shared font object for a font record, its size kept within the
+// points fonts are made in.
+std::shared_ptr<TDxFont> FetchFont(TFontManager& manager, const TFontInfo& info);
 
 class TTextBox : public TGraphicObject {
 public:

@@ -5,6 +5,8 @@
 // picture of unknown origin enters the repository.
 
 #include <QDir>
+#include <QFont>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -369,6 +371,83 @@ QImage TomTelling()
     return strip;
 }
 
+// The selection box's cursors: gold arrows pointing at the highlighted
+// choice from either side.
+QImage ChoiceArrow(bool pointsRight)
+{
+    QImage image(22, 22, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPolygonF arrow({QPointF(4, 4), QPointF(18, 11), QPointF(4, 18), QPointF(8, 11)});
+    if (!pointsRight)
+        arrow = QTransform(-1, 0, 0, 1, 22, 0).map(arrow);
+    p.setBrush(QColor(0xf2, 0xc7, 0x6b));
+    p.setPen(QPen(QColor(0x5a, 0x3e, 0x12), 1.2));
+    p.drawPolygon(arrow);
+    return image;
+}
+
+// A screen button: its normal, pressed and hover looks side by side, each
+// a rounded plate whose corners stay transparent, so a click just beside
+// the plate is no click on the button.
+QImage ButtonStrip(const QString& caption, const QString& family)
+{
+    constexpr int Width = 220, Height = 64;
+    QImage image(3 * Width, Height, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QFont font(family);
+    font.setPixelSize(24);
+    p.setFont(font);
+    const QColor top[] = {QColor(0x24, 0x3a, 0x5a), QColor(0x12, 0x1e, 0x30), QColor(0x36, 0x56, 0x82)};
+    const QColor frame[] = {QColor(0xc8, 0xa2, 0x4a), QColor(0x8a, 0x6e, 0x30), QColor(0xff, 0xd8, 0x80)};
+    for (int look = 0; look < 3; ++look) {
+        const QRectF plate(look * Width + 3, 3, Width - 6, Height - 6);
+        QLinearGradient gradient(plate.topLeft(), plate.bottomLeft());
+        gradient.setColorAt(0, top[look]);
+        gradient.setColorAt(1, top[look].darker(170));
+        p.setBrush(gradient);
+        p.setPen(QPen(frame[look], 2.5));
+        p.drawRoundedRect(plate, 22, 22);
+        p.setPen(frame[look].lighter(115));
+        const int sink = look == 1 ? 2 : 0;  // pressed: the caption sinks in
+        p.drawText(plate.translated(0, sink), Qt::AlignCenter, caption);
+    }
+    return image;
+}
+
+// The ferry ticket shown above the seat buttons, with notches cut into
+// its sides.
+QImage Ticket(const QString& family)
+{
+    QImage image(250, 110, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(2, 2, 246, 106), 6, 6);
+    QPainterPath notches;
+    notches.addEllipse(QPointF(2, 55), 14, 14);
+    notches.addEllipse(QPointF(248, 55), 14, 14);
+    p.fillPath(shape.subtracted(notches), QColor(0xf1, 0xe6, 0xc8));
+    p.setPen(QPen(QColor(0xb0, 0x30, 0x2a), 1, Qt::DashLine));
+    p.drawLine(30, 78, 220, 78);
+    QFont font(family);
+    font.setPixelSize(22);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(QColor(0x2a, 0x2e, 0x36));
+    p.drawText(QRect(0, 14, 250, 30), Qt::AlignCenter, QStringLiteral("HARBOUR FERRY"));
+    font.setBold(false);
+    font.setPixelSize(16);
+    p.setFont(font);
+    p.drawText(QRect(0, 44, 250, 26), Qt::AlignCenter, QStringLiteral("Two passengers"));
+    p.drawText(QRect(0, 82, 250, 22), Qt::AlignCenter, QStringLiteral("No. 0417"));
+    return image;
+}
+
 bool Save(const QImage& image, const QDir& folder, const char* name, int quality = -1)
 {
     const QString path = folder.filePath(QString::fromLatin1(name));
@@ -393,6 +472,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "make_demo_pictures: cannot create %s\n", qPrintable(images.path()));
         return 1;
     }
+    // The captions are in the story's own font.
+    const QString font = QDir(QString::fromLocal8Bit(argv[1])).filePath(QStringLiteral("fonts/DejaVuSerifCondensed.ttf"));
+    const QStringList families = QFontDatabase::applicationFontFamilies(QFontDatabase::addApplicationFont(font));
+    const QString family = families.value(0, QStringLiteral("Serif"));
     // Moderate quality keeps the backgrounds small; rain and waves hide it.
     const bool saved = Save(Harbour(), images, "harbour.jpg", 70) && Save(OpenSea(), images, "opensea.jpg", 70)
                     && Save(Panel(), images, "panel.png") && Save(WaveStrip(), images, "wave_strip.png")
@@ -402,6 +485,11 @@ int main(int argc, char** argv)
                     && Save(Figure(Mira, TArms::Waving, TMood::Glad), images, "mira_happy.png")
                     && Save(Figure(OldTom, TArms::Down, TMood::Calm), images, "tom.png")
                     && Save(TomTelling(), images, "tom_telling.png")
-                    && Save(Figure(OldTom, TArms::Pointing, TMood::Glad), images, "tom_pointing.png");
+                    && Save(Figure(OldTom, TArms::Pointing, TMood::Glad), images, "tom_pointing.png")
+                    && Save(ChoiceArrow(true), images, "choice_left.png")
+                    && Save(ChoiceArrow(false), images, "choice_right.png")
+                    && Save(ButtonStrip(QStringLiteral("On deck"), family), images, "button_deck.png")
+                    && Save(ButtonStrip(QStringLiteral("In the cabin"), family), images, "button_cabin.png")
+                    && Save(Ticket(family), images, "ticket.png");
     return saved ? 0 : 1;
 }

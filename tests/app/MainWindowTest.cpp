@@ -5,7 +5,9 @@
 #include "support/TempDir.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -192,4 +194,34 @@ TEST_F(MainWindowTest, DependenciesActionIsForAuthorsAndOpensTheDialogOnTheScrip
 TEST_F(MainWindowTest, DependenciesActionIsHiddenFromReaders)
 {
     EXPECT_FALSE(FindAction(Start({}), QStringLiteral("Dependencies"))->isVisible());
+}
+
+// The viewport's moves, presses and releases reach the story in game-screen
+// units: a move highlights a choice and a click picks it; a press and a
+// release on a screen button jump to its label.
+TEST_F(MainWindowTest, ViewportMouseHighlightsAndPicksAChoiceAndClicksAButton)
+{
+    TForm_Main& form = Start({});
+    form.ShowMainWindow();
+    QImage plate(40, 20, QImage::Format_ARGB32);
+    plate.fill(Qt::blue);
+    QDir(dir_.Path()).mkpath(QStringLiteral("images"));
+    ASSERT_TRUE(plate.save(dir_.File(QStringLiteral("images/go.png"))));
+    form.Story().OpenScript(dir_.WriteUtf8(QStringLiteral("story.kvt"),
+                                           QStringLiteral("@item A, a\n@item B, b\n@menu\n#a\n@exit\n#b\n"
+                                                          "@btn go, 100, 100, pressed\n@choose\n#pressed\n:-\nx\n-:\n")));
+    form.AdvanceFrame();
+    ASSERT_EQ(form.Story().WaitState, WaitStates::Choice);
+    TStubPanel& viewport = Viewport(form);
+    QMouseEvent move(QEvent::MouseMove, QPointF(512, 392), viewport.mapToGlobal(QPointF(512, 392)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&viewport, &move);  // "B", the choice below the centre
+    QTest::mouseClick(&viewport, Qt::LeftButton, {}, QPoint(512, 392));
+    form.AdvanceFrame();
+    ASSERT_EQ(form.Story().WaitState, WaitStates::Button);
+    QTest::mousePress(&viewport, Qt::LeftButton, {}, QPoint(110, 110));
+    EXPECT_EQ(form.Story().WaitState, WaitStates::Button);  // a button clicks on its release
+    QTest::mouseRelease(&viewport, Qt::LeftButton, {}, QPoint(110, 110));
+    form.AdvanceFrame();
+    EXPECT_EQ(form.Story().WaitState, WaitStates::Click);
 }

@@ -174,12 +174,61 @@ TEST_F(HeadlessRun, LogFileIsUtf16WithOneByteOrderMark)
     EXPECT_EQ(text, QStringLiteral("Setting bg: noneApplication initialized.Setting bg: noneUnrecognized command: foo "));
 }
 
-TEST_F(HeadlessRun, DemoStoryPlaysByItself)
+// The demo with its texts answered and its menu and seat buttons picked.
+TRun PlayDemo(const QString& choices)
 {
-    const TRun run = RunPlayer({"--fixed-step", "16", "--auto", "--transcript", "--strict", "--print-log",
-                                QStringLiteral(KVT_SOURCE_DIR "/examples/demo/demo.kvt")});
+    return RunPlayer({"--fixed-step", "16", "--auto", "--transcript", "--strict", "--print-log", "--input", choices,
+                      QStringLiteral(KVT_SOURCE_DIR "/examples/demo/demo.kvt")});
+}
+
+// Each branch of the menu, then each seat, to the story's end: a key picks
+// the first choice, a move and a click the second; a seat button is clicked
+// where its plate is.
+TEST_F(HeadlessRun, DemoPlaysByItselfAndItsChoicesChangeWhatFollows)
+{
+    const TRun signal = PlayDemo(QStringLiteral("key down; key enter; click 280 332"));
+    EXPECT_EQ(signal.ExitCode, 0) << signal.Err.toStdString();
+    const QStringList lines = Lines(signal.Out);
+    const qsizetype menu = lines.indexOf(QStringLiteral("> Wave the lantern"));
+    ASSERT_GE(menu, 0) << signal.Out.toStdString();
+    EXPECT_EQ(lines.value(menu + 1), QStringLiteral("> Wait and watch"));
+    EXPECT_EQ(lines.value(menu + 2), QStringLiteral("Mira: Over here! Over here!"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Mira: On deck! I want to watch the sea.")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Old Tom: And wave to the captain who came for your lantern.")));
+
+    const TRun watch = PlayDemo(QStringLiteral("move 512 400; click 512 400; click 740 332"));
+    EXPECT_EQ(watch.ExitCode, 0) << watch.Err.toStdString();
+    EXPECT_TRUE(watch.Out.contains(QStringLiteral("Old Tom: Patience.")));
+    EXPECT_FALSE(watch.Out.contains(QStringLiteral("Over here!")));
+    EXPECT_TRUE(watch.Out.contains(QStringLiteral("Mira: In the cabin, where it is warm and dry.")));
+    EXPECT_TRUE(watch.Out.contains(QStringLiteral("Thank you for reading!")));
+}
+
+TEST_F(HeadlessRun, ScreenshotShowsTheMenuWithItsHighlightedChoiceAndCursors)
+{
+    QDir(dir_.Path()).mkpath(QStringLiteral("images"));
+    QImage cursor(12, 12, QImage::Format_ARGB32);
+    cursor.fill(qRgb(255, 0, 255));
+    ASSERT_TRUE(cursor.save(dir_.File(QStringLiteral("images/mark.png"))));
+    const QString shot = dir_.File(QStringLiteral("shot.png"));
+    // Two choices of one line each around y 384: the second lies below it.
+    const TRun run = RunPlayer({"--strict", "--print-log", "--fixed-step", "16", "--input", "move 512 394",
+                                "--screenshot", shot,
+                                Script("@selcursor1 set, mark\n@selcursor2 set, mark\n@selhlcolor lime\n"
+                                       "@selalpha 255\n@selcolor black\n@item First, a\n@item Second, b\n@menu\n")});
     EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
-    EXPECT_TRUE(run.Out.contains(QStringLiteral("Thank you for reading!")));
+    const QImage image(shot);
+    int highlighted = 0, marks = 0, white = 0;
+    for (int y = 340; y < 430; ++y)
+        for (int x = 380; x < 650; ++x) {
+            const QRgb p = image.pixel(x, y);
+            highlighted += y > 384 && qGreen(p) > 200 && qRed(p) < 80 && qBlue(p) < 80;
+            white += y < 384 && qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) > 200;
+            marks += p == qRgb(255, 0, 255);
+        }
+    EXPECT_GT(highlighted, 30);  // "Second" in the highlight colour
+    EXPECT_GT(white, 30);        // "First" in the font's
+    EXPECT_EQ(marks, 2 * 12 * 12);  // one cursor on either side
 }
 
 // Mira has walked from the centre to the pier's edge (x 300) and Old Tom

@@ -11,12 +11,14 @@
 #include "interpreter/ActorCommands.h"
 #include "interpreter/AudioCommands.h"
 #include "interpreter/CharacterLines.h"
+#include "interpreter/ChoiceCommands.h"
 #include "interpreter/CommandTable.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/MissingFiles.h"
 #include "interpreter/PresentationCommands.h"
 #include "render/BgControl.h"
 #include "render/FontUtils.h"
+#include "render/ScreenControls.h"
 #include "render/SelboxControl.h"
 #include "render/TextboxControl.h"
 #include "support/FakeHost.h"
@@ -26,7 +28,7 @@
 // A story's objects wired as the main window wires them, on a virtual clock
 // and a fake host. Members are declared in creation order.
 struct TStoryObjects {
-    TStoryObjects() { RegisterCommandTable(commands, {&story, &audio, &presentation, &cast}); }
+    TStoryObjects() { RegisterCommandTable(commands, {&story, &audio, &presentation, &cast, &choices}); }
 
     // What the window's device start-up does for the drawables, so that
     // pictures can be loaded and drawn.
@@ -37,8 +39,8 @@ struct TStoryObjects {
         device->SetAlphaBlend(true);
         images.SetDevice(device);
         for (TGraphicObject* layer : {static_cast<TGraphicObject*>(&background), static_cast<TGraphicObject*>(&textBox),
-                                      static_cast<TGraphicObject*>(&selectionBox), static_cast<TGraphicObject*>(&mouseCursor),
-                                      static_cast<TGraphicObject*>(&chars)}) {
+                                      static_cast<TGraphicObject*>(&selectionBox), static_cast<TGraphicObject*>(&screenObjects),
+                                      static_cast<TGraphicObject*>(&mouseCursor), static_cast<TGraphicObject*>(&chars)}) {
             layer->SetDevice(device);
             layer->DeviceReset();
         }
@@ -59,6 +61,7 @@ struct TStoryObjects {
     TBgControl background{clock};
     TTextBox textBox{fonts, clock};
     TSelectionBox selectionBox{fonts, clock};
+    TScreenObjectMgr screenObjects;
     TTextCommands text{textBox, fonts, parser, variables};
     TDxPicture mouseCursor{clock};
     bool MouseCursorShown = false;
@@ -66,13 +69,15 @@ struct TStoryObjects {
     TPositionManager positions;
     TCharManager chars{images, clock};
     TMissingFileReporter missingFiles{[this](const QString& message) { Log(message); }};
-    TPresentationCommands presentation{{background, textBox, selectionBox, mouseCursor, chars,
+    TPresentationCommands presentation{{background, textBox, selectionBox, screenObjects, mouseCursor, chars,
                                         [this](bool on) { MouseCursorShown = on; }, fonts, images, parser,
                                         missingFiles, [this](const QString& message) { Log(message); }}};
+    TChoiceCommands choices{{selectionBox, screenObjects, images, [this](const QString& message) { Log(message); }}};
     TActorCommands cast{actors, positions, chars, images};
     TCharacterLines speakers{textBox, actors, positions, chars, [this](const QString& message) { Log(message); }};
     TInterpreter story{{parser, variables, product, commands, sound, fonts, clock, host, textBox, text, images,
-                        background, selectionBox, mouseCursor, presentation, chars, cast, speakers}};
+                        background, selectionBox, screenObjects, mouseCursor, presentation, choices, chars, cast,
+                        speakers}};
     TAudioCommands audio{sound, parser, missingFiles, story, [this](const QString& message) { Log(message); }};
     std::shared_ptr<TDxDevice> device;
 };
