@@ -1,6 +1,7 @@
 #include "app/KvtParser_Form_Main.h"
 
 #include "app/KvtApplication.h"
+#include "app/ReaderControls.h"
 #include "engine/Exceptions.h"
 #include "interpreter/CommandTable.h"
 #include "render/widgets/StubPanel.h"
@@ -28,6 +29,7 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
       background_(clock_),
       textBox_(fonts_, clock_),
       selectionBox_(fonts_, clock_),
+      historyOverlay_(fonts_),
       text_(textBox_, fonts_, parser_, variables_),
       render_(std::make_unique<TRenderDevice>(fonts_, clock_, MakeRenderCallbacks())),
       chars_(images_, clock_),
@@ -39,13 +41,20 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
       story_({parser_, variables_, product_, commands_, sound_, fonts_, clock_, *this, textBox_, text_, images_,
               background_, selectionBox_, screenObjects_, render_->MouseCursorPicture(), presentation_, choices_,
               chars_, cast_, speakers_}),
-      audio_(sound_, parser_, missingFiles_, story_, [this](const QString& message) { Log(message); })
+      audio_(sound_, parser_, missingFiles_, story_, [this](const QString& message) { Log(message); }),
+      reader_(story_, product_, textBox_, sound_, clock_, [this](const QString& message) { Log(message); })
 {
     WireLayers();
     variables_.OnLog = [this](const QString& message) { Log(message); };
     setWindowTitle(QStringLiteral("KvtParser"));
     CreateWidgets();
     CreateActions();
+    // The reader's history, skipping, auto-forward and preferences.
+    readerControls_ = std::make_unique<TReaderControls>(*this, *viewport_, reader_, historyOverlay_, textBox_,
+                                                        [this] { render_->Invalidate(); });
+    readerControls_->AddActionsTo(*menuBar());
+    if (!game_.Headless())
+        reader_.Attach();
     // The area below the menu bar is the game screen, pixel for pixel, so a
     // present never has to scale the frame. Measured once the menus exist.
     resize(GameScreenWidth, GameScreenHeight + menuBar()->sizeHint().height());
@@ -63,6 +72,7 @@ void TForm_Main::WireLayers()
     render_->SetLayer(TLayerSlot::Characters, &chars_);
     render_->SetLayer(TLayerSlot::TextWindow, &textBox_);
     render_->SetLayer(TLayerSlot::SelectionBox, &selectionBox_);
+    render_->SetLayer(TLayerSlot::Overlay, &historyOverlay_);
     render_->SetBackgroundColor([this] { return background_.Color(); });
     render_->AddDeviceClient({[this](const std::shared_ptr<TDxDevice>& device) { images_.SetDevice(device); },
                               [this] { images_.DeviceReset(); }, [this] { images_.DeviceLost(); }});
@@ -248,6 +258,9 @@ void TForm_Main::ApplyStartupSettings()
 void TForm_Main::AdvanceFrame()
 {
     story_.AdvanceFrame();
+    reader_.SyncProduct();
+    if (reader_.Step())
+        render_->Invalidate();
 }
 
 void TForm_Main::RenderFrame()
@@ -312,6 +325,7 @@ void TForm_Main::CloseMainWindow()
 
 void TForm_Main::SaveGlobalsOnExit()
 {
+    reader_.Save();
     if (product_.HasProduct())
         product_.SaveGlobals();
 }

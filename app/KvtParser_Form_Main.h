@@ -15,8 +15,10 @@
 #include "interpreter/TextCommands.h"
 #include "interpreter/MissingFiles.h"
 #include "interpreter/PresentationCommands.h"
+#include "interpreter/ReaderSession.h"
 #include "render/BgControl.h"
 #include "render/FontUtils.h"
+#include "render/HistoryOverlay.h"
 #include "render/RenderDevice.h"
 #include "render/ScreenControls.h"
 #include "render/SelboxControl.h"
@@ -34,6 +36,7 @@ class QSplitter;
 class QTabWidget;
 class QWidget;
 class TGame;
+class TReaderControls;
 class TStubPanel;
 
 // The main window creates and owns the story's long-lived objects and wires
@@ -51,6 +54,8 @@ public:
     // reports its changes to a handler installed with SetOnChange.
     const TActorManager& Actors() const { return actors_; }
     const TPositionManager& Positions() const { return positions_; }
+    TReaderSession& Reader() { return reader_; }
+    TReaderControls& ReaderControls() { return *readerControls_; }
 
     void AdvanceFrame();
     void AppendConsoleLine(const QString& line);
@@ -62,7 +67,10 @@ public:
     // Whether frames change with time alone (the frame-time line, animated
     // layers), so the main loop must wake for them even while the story
     // waits for the reader.
-    bool FramesDependOnTime() const { return render_->DisplayFps() || story_.LayersMoveWithTime(); }
+    bool FramesDependOnTime() const
+    {
+        return render_->DisplayFps() || story_.LayersMoveWithTime() || reader_.Active();
+    }
 
     // Device life cycle, driven by the application object.
     void CreateDevice();
@@ -125,6 +133,7 @@ private:
     TTextBox textBox_;
     TSelectionBox selectionBox_;
     TScreenObjectMgr screenObjects_;
+    THistoryOverlay historyOverlay_;
     TTextCommands text_;
     std::unique_ptr<TRenderDevice> render_;  // holds the mouse cursor picture
     TActorManager actors_;
@@ -137,6 +146,7 @@ private:
     TCharacterLines speakers_;
     TInterpreter story_;
     TAudioCommands audio_;
+    TReaderSession reader_;
 
     bool renderOnDemandOnly_ = false;
 
@@ -151,4 +161,5 @@ private:
     QLineEdit* commandEdit_ = nullptr;
     QAction* actConsole_ = nullptr;
     QAction* actFullscreen_ = nullptr;
+    std::unique_ptr<TReaderControls> readerControls_;
 };

@@ -200,7 +200,7 @@ void TSoundPlayer::PlayMusic(const QString& file, int volume, uint32_t fadeMs)
         MusicFadeRemaining = fadeMs;
         MusicVolume = fadeMs > 0 ? 0.0f : float(MusicTargetVolume);
         Music = std::move(opened);
-        Music->SetVolume(ToMixerVolume(int(MusicVolume)));
+        Music->SetVolume(MusicMixerVolume(MusicVolume));
         // The piece that fades out keeps the mixer's stream; this one begins
         // beside it and takes the stream over when that one is done.
         Music->Start(MusicChannel, FadingMusic ? fadeMs : 0);
@@ -215,7 +215,7 @@ void TSoundPlayer::SetMusicVolume(int volume, uint32_t timeMs)
     if (timeMs == 0)
         MusicVolume = MusicTargetVolume;
     if (Music)
-        Music->SetVolume(ToMixerVolume(int(MusicVolume)));
+        Music->SetVolume(MusicMixerVolume(MusicVolume));
 }
 
 void TSoundPlayer::Update()
@@ -240,7 +240,7 @@ void TSoundPlayer::UpdateMusicFade(uint32_t elapsed)
         MusicVolume = MusicTargetVolume;
     else
         MusicVolume += (float(MusicTargetVolume) - MusicVolume) * float(elapsed) / float(MusicFadeRemaining);
-    Music->SetVolume(ToMixerVolume(int(MusicVolume)));
+    Music->SetVolume(MusicMixerVolume(MusicVolume));
     MusicFadeRemaining = elapsed < MusicFadeRemaining ? MusicFadeRemaining - elapsed : 0;
 }
 
@@ -248,7 +248,7 @@ void TSoundPlayer::UpdateFadeOut(uint32_t elapsed)
 {
     if (FadeOutRemaining > 0 && FadeOutRemaining >= elapsed) {
         FadingVolume -= float(elapsed) * FadingVolume / float(FadeOutRemaining);
-        FadingMusic->SetVolume(ToMixerVolume(int(FadingVolume)));
+        FadingMusic->SetVolume(MusicMixerVolume(FadingVolume));
     } else {
         FadingVolume = 0;
         Retire(std::move(FadingMusic));
@@ -268,7 +268,33 @@ void TSoundPlayer::PlayBgSound(const QString& file, bool once, int volume)
 
 void TSoundPlayer::SetBgSoundVolume(int volume)
 {
-    SetChannelVolume(BgSoundChannel, volume);
+    SetScriptChannelVolume(BgSoundChannel, volume);
+}
+
+int TSoundPlayer::MusicMixerVolume(float volume) const
+{
+    return ToMixerVolume(int(volume) * readerMusic_ / 255);
+}
+
+void TSoundPlayer::SetScriptChannelVolume(int channel, int volume)
+{
+    volume = std::clamp(volume, 0, 255);
+    const bool effect = channel == EffectChannel;
+    (effect ? effectVolume_ : bgSoundVolume_) = volume;
+    SetChannelVolume(channel, volume * (effect ? readerEffects_ : readerBgSound_) / 255);
+}
+
+void TSoundPlayer::SetReaderVolumes(int music, int bgSound, int effects)
+{
+    readerMusic_ = std::clamp(music, 0, 255);
+    readerBgSound_ = std::clamp(bgSound, 0, 255);
+    readerEffects_ = std::clamp(effects, 0, 255);
+    if (Music)
+        Music->SetVolume(MusicMixerVolume(MusicVolume));
+    if (FadingMusic)
+        FadingMusic->SetVolume(MusicMixerVolume(FadingVolume));
+    SetScriptChannelVolume(BgSoundChannel, bgSoundVolume_);
+    SetScriptChannelVolume(EffectChannel, effectVolume_);
 }
 
 void TSoundPlayer::PlaySound(const QString& file, int volume)
@@ -287,7 +313,7 @@ void TSoundPlayer::PlaySample(std::unique_ptr<TSample>& slot, int channel, const
     if (!sample)
         RaiseLastFmodError(QStringLiteral("Cannot load \"") + file + QStringLiteral("\"."));
     slot.reset();
-    SetChannelVolume(channel, volume);
+    SetScriptChannelVolume(channel, volume);
     if (Mix_PlayChannel(channel, sample->Chunk(), loop ? -1 : 0) < 0)
         RaiseFmodError(QStringLiteral("Cannot play \"") + file + QStringLiteral("\"."), Codes::PlayFailed);
     slot = std::move(sample);

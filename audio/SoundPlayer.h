@@ -45,6 +45,9 @@ public:
     bool IsSoundPlaying() const;
     // Advances the fades by the time since the previous call.
     void Update();
+    // The reader's volumes, 0..255 each, at once: they scale what the script
+    // plays at, which stays as the script set it (fades included).
+    void SetReaderVolumes(int music, int bgSound, int effects);
 
     [[noreturn]] static void RaiseFmodError(const QString& text, int code);
     [[noreturn]] void RaiseLastFmodError(const QString& text) const;
@@ -82,12 +85,19 @@ private:
     void PlaySample(std::unique_ptr<TSample>& slot, int channel, const QString& file, bool loop, int volume);
     void UpdateMusicFade(uint32_t elapsed);
     void UpdateFadeOut(uint32_t elapsed);
+    int MusicMixerVolume(float volume) const;
+    void SetScriptChannelVolume(int channel, int volume);
 
     TClock& clock_;
     TLog log_;
     std::unique_ptr<TMusicDeck> deck_;
     // The code of the last failed mixer call, in the error-code table's terms.
     int lastError_ = 0;
+    int readerMusic_ = 255;
+    int readerBgSound_ = 255;
+    int readerEffects_ = 255;
+    int bgSoundVolume_ = 255;  // as the script set them
+    int effectVolume_ = 255;
     uint32_t effectStartTick_ = 0;
     bool effectStopped_ = true;
 };

@@ -13,6 +13,7 @@
 #include "render/ScreenControls.h"
 #include "render/SelboxControl.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -89,6 +90,12 @@ void TInterpreter::AdvanceFrame()
 
 namespace {
 
+// "chapters/opening.kvt" and "chapters\opening.kvt" alike name "opening.kvt".
+QString WithoutFolder(const QString& path)
+{
+    return path.mid(std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1);
+}
+
 bool Animated(const TDxPicture& picture)
 {
     return picture.FrameCount() > 1;
@@ -114,6 +121,7 @@ void TInterpreter::ExecuteUntilWait()
         while (parser_.Position >= 0 && parser_.Position < parser_.LineCount() && !budget.Exhausted()) {
             const int32_t index = parser_.Position;
             parser_.NextLine();  // before running: a line that throws is not retried
+            runningLine_ = index;
             if (RunLine(index) == TStep::Leave && !AnswerClickAtOnce())
                 break;
         }
@@ -216,10 +224,30 @@ TInterpreter::TStep TInterpreter::WaitForReader(const TTextBlock& shown)
     return TStep::Leave;
 }
 
-void TInterpreter::PresentText(const TTextBlock& block)
+void TInterpreter::PresentText(const TTextBlock& block, bool heading)
 {
+    if (!OnTextShown && !OnTextPresented)
+        return;
+    TShownText shown;
+    shown.Speaker = textBox_.HasName() ? textBox_.Name() : QString();
+    shown.Text = TTextCommands::PlainText(block);
+    shown.Heading = heading;
     if (OnTextShown)
-        OnTextShown(textBox_.HasName() ? textBox_.Name() : QString(), TTextCommands::PlainText(block));
+        OnTextShown(shown.Speaker, shown.Text);
+    if (OnTextPresented) {
+        DescribeSource(shown);
+        OnTextPresented(shown);
+    }
+}
+
+void TInterpreter::DescribeSource(TShownText& shown) const
+{
+    if (runningLine_ < 0 || runningLine_ >= parser_.LineCount())
+        return;
+    if (const std::optional<TFileBlockHit> hit = parser_.FindFileBlock(runningLine_)) {
+        shown.FileName = WithoutFolder(hit->Block->FileName);
+        shown.LineText = parser_.Line(runningLine_);
+    }
 }
 
 void TInterpreter::NotifyMarkers()
@@ -379,6 +407,7 @@ void TInterpreter::RunConsoleCommand(const QString& text)
     TCmdData cmd;
     ParseCommandLine(text, cmd);
     host_.Log(QStringLiteral(">> ") + text);
+    runningLine_ = -1;  // what it shows comes from no line of the script
     // A typed command never starts or ends a wait.
     commands_.Dispatch(cmd);
 }

@@ -38,6 +38,18 @@ enum class TReaderKey { Enter, Space, Up, Down, Other };
 // text's plain characters.
 using TTextShownHandler = std::function<void(const QString& speaker, const QString& text)>;
 
+// The same text with where it came from, for the reader's history and the
+// record of lines read. A text from a typed console command has no line.
+struct TShownText {
+    QString Speaker;
+    QString Text;
+    bool Heading = false;
+    QString FileName;  // the script file of the line, without its folder
+    QString LineText;  // the line as the script has it, before expansion
+    bool HasLine() const { return !FileName.isEmpty(); }
+};
+using TTextPresentedHandler = std::function<void(const TShownText&)>;
+
 // The long-lived objects the driver works on; the main window owns them.
 struct TStoryParts {
     TKvtParser& Parser;
@@ -143,6 +155,7 @@ public:
     const QString& Section() const { return section_; }
 
     TTextShownHandler OnTextShown;
+    TTextPresentedHandler OnTextPresented;
     // The chapter or section text changed.
     std::function<void()> OnMarkersChanged;
 
@@ -200,7 +213,8 @@ private:
     TStep RunCharacterLine(const QString& line);
     TStep WaitForReader(const TTextBlock& shown);
     void BlockingWait(const std::function<bool()>& stillWaiting);
-    void PresentText(const TTextBlock& block);
+    void PresentText(const TTextBlock& block, bool heading = false);
+    void DescribeSource(TShownText& shown) const;
     void NotifyMarkers();
 
     // reader input
@@ -245,6 +259,7 @@ private:
 
     QString chapter_;
     QString section_;
+    int32_t runningLine_ = -1;  // the script line the step loop runs, for OnTextPresented
     TCommandCache commandCache_;
     QHash<quint64, int32_t> blockScanCache_;
     uint64_t blockScanGeneration_ = 0;

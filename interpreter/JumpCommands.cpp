@@ -52,7 +52,7 @@ CommandResult TInterpreter::CmdChapter(const TCmdData& cmd)
     QString heading = cmd.Params[0] + u'.';
     if (cmd.Params.size() > 1 && !cmd.Params[1].isEmpty())
         heading += u' ' + cmd.Params[1];
-    PresentText(text_.ShowHeading(heading));
+    PresentText(text_.ShowHeading(heading), true);
     chapter_ = heading;
     NotifyMarkers();
     return WaitStates::Click;

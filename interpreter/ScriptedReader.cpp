@@ -75,9 +75,9 @@ TScriptedReader::TOutcome TScriptedReader::Step(TInterpreter& story, uint32_t no
 {
     if (!story.WaitsForReader())
         return TOutcome::Idle;
-    if (AnswerAutomatically(story))
+    if (automatic_.Answer(story, now))
         return TOutcome::Delivered;
-    if (autoAnswer_ && story.WaitState == WaitStates::Click && story.IsTyping())
+    if (automatic_.AutoPending(story))
         return TOutcome::Idle;  // the automatic answer comes once typing ends
     if (waiting_) {
         if (int32_t(now - waitUntil_) < 0)
@@ -98,24 +98,7 @@ TScriptedReader::TOutcome TScriptedReader::Step(TInterpreter& story, uint32_t no
 
 void TScriptedReader::CompleteSkippedText(TInterpreter& story)
 {
-    if (skip_ && story.WaitState == WaitStates::Click && story.IsTyping())
-        story.CompleteTyping();
-}
-
-bool TScriptedReader::AnswerAutomatically(TInterpreter& story)
-{
-    if (story.WaitState != WaitStates::Click)
-        return false;
-    if (skip_) {
-        CompleteSkippedText(story);
-        story.ContinueAfterClick();
-        return true;
-    }
-    if (autoAnswer_ && !story.IsTyping()) {
-        story.ContinueAfterClick();
-        return true;
-    }
-    return false;
+    automatic_.CompleteSkippedText(story);
 }
 
 void TScriptedReader::Deliver(const TReaderEvent& event, TInterpreter& story)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "interpreter/AutoReader.h"
 #include "interpreter/Interpreter.h"
 
 #include <QString>
@@ -30,8 +31,11 @@ public:
         Exhausted,  // the story waits for the reader and no input is left
     };
 
-    TScriptedReader(std::vector<TReaderEvent> events, bool autoAnswer, bool skip)
-        : events_(std::move(events)), autoAnswer_(autoAnswer), skip_(skip) {}
+    TScriptedReader(std::vector<TReaderEvent> events, bool autoAnswer, bool skip) : events_(std::move(events))
+    {
+        automatic_.Auto = autoAnswer;
+        automatic_.Skip = skip;
+    }
 
     TOutcome Step(TInterpreter& story, uint32_t now);
     // Between a pass's lines and its frame: with skipping on, a text that
@@ -39,13 +43,11 @@ public:
     void CompleteSkippedText(TInterpreter& story);
 
 private:
-    bool AnswerAutomatically(TInterpreter& story);
     void Deliver(const TReaderEvent& event, TInterpreter& story);
 
     std::vector<TReaderEvent> events_;
     size_t next_ = 0;
-    bool autoAnswer_;
-    bool skip_;
+    TAutoReader automatic_;
     bool waiting_ = false;
     uint32_t waitUntil_ = 0;
 };

@@ -77,7 +77,7 @@ std::vector<TGraphicObject*> TRenderDevice::ResetOrder() const
 {
     std::vector<TGraphicObject*> order;
     for (TLayerSlot slot : {TLayerSlot::Background, TLayerSlot::TextWindow, TLayerSlot::SelectionBox,
-                            TLayerSlot::ScreenObjects, TLayerSlot::Characters})
+                            TLayerSlot::ScreenObjects, TLayerSlot::Characters, TLayerSlot::Overlay})
         if (TGraphicObject* layer = Layer(slot))
             order.push_back(layer);
     return order;

@@ -35,7 +35,8 @@ QRect ViewportTargetRect(QSize viewport, bool keepAspect);
 
 // The layers in drawing order. Which object fills a slot is the window's
 // business; an empty slot is skipped.
-enum class TLayerSlot { Background, ScreenObjects, Characters, TextWindow, SelectionBox, Count };
+// The overlay (the reader's history) covers the whole game when shown.
+enum class TLayerSlot { Background, ScreenObjects, Characters, TextWindow, SelectionBox, Overlay, Count };
 
 // An object outside the layers that keeps device resources (the image
 // manager): told about the device and its loss like the layers.

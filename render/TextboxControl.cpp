@@ -63,9 +63,15 @@ void TTextScroller::Restart()
     position_ = 0;
     accumulated_ = 0;
     lastTick_ = clock_.TickCount();
-    if (speed_ <= 0)
+    if (EffectiveSpeed() <= 0)
         position_ = total_ + 1;
     Changed();
+}
+
+int32_t TTextScroller::EffectiveSpeed() const
+{
+    const int32_t speed = std::max(speed_, 0);
+    return readerDelay_ ? std::max(readerDelay_(speed), 0) : speed;
 }
 
 void TTextScroller::SetPosition(int32_t position)
@@ -82,18 +88,19 @@ bool TTextScroller::Update(uint32_t /*elapsed*/)
     speed_ = std::max(speed_, 0);
     if (!IsTyping())
         return IsChanged();
+    const int32_t speed = EffectiveSpeed();
     // A speed of 0 set while typing means "everything at once", as it does
     // for a new text; dividing by it is not an option.
-    if (speed_ == 0) {
+    if (speed == 0) {
         position_ = total_ + 1;
         accumulated_ = 0;
         return true;
     }
-    if (uint32_t(speed_) >= accumulated_)
+    if (uint32_t(speed) >= accumulated_)
         return IsChanged();
-    const uint32_t steps = accumulated_ / uint32_t(speed_);
+    const uint32_t steps = accumulated_ / uint32_t(speed);
     position_ = int32_t(std::min<int64_t>(int64_t(position_) + steps, total_));
-    accumulated_ -= steps * uint32_t(speed_);  // the remainder carries over
+    accumulated_ -= steps * uint32_t(speed);  // the remainder carries over
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include <QPoint>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -51,6 +52,11 @@ public:
     void Restart();
     void SetPosition(int32_t position);
     void SetSpeed(int32_t msPerCharacter) { speed_ = msPerCharacter; }
+    // The reader's own pace: maps the script's milliseconds per character to
+    // the ones typed at, so a later speed command is scaled too rather than
+    // overriding the reader.
+    void SetReaderDelay(std::function<int32_t(int32_t)> delay) { readerDelay_ = std::move(delay); }
+    int32_t EffectiveSpeed() const;
 
     const TTextBlock& Chunks() const { return chunks_; }
     int32_t Speed() const { return speed_; }
@@ -94,6 +100,7 @@ private:
     std::vector<TRunLayout> runs_;
     std::unique_ptr<TDxTexture> lineTexture_;
     int32_t speed_ = 15;
+    std::function<int32_t(int32_t)> readerDelay_;
     int32_t position_ = 0;
     int32_t total_ = 0;
     uint32_t lastTick_ = 0;
