@@ -50,8 +50,9 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
     CreateWidgets();
     CreateActions();
     // The reader's history, skipping, auto-forward and preferences.
-    readerControls_ = std::make_unique<TReaderControls>(*this, *viewport_, reader_, historyOverlay_, textBox_,
-                                                        [this] { render_->Invalidate(); });
+    readerControls_ = std::make_unique<TReaderControls>(
+        *this, *viewport_, reader_, historyOverlay_, textBox_, [this] { render_->Invalidate(); },
+        [this](QPoint point) { render_->SetMousePos(point); });
     readerControls_->AddActionsTo(*menuBar());
     if (!game_.Headless())
         reader_.Attach();

@@ -9,8 +9,12 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QWheelEvent>
 #include <QWidget>
+
+#include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -27,9 +31,10 @@ QMenu* ViewMenu(QMenuBar& menuBar)
 } // namespace
 
 TReaderControls::TReaderControls(QWidget& window, QWidget& viewport, TReaderSession& session,
-                                 THistoryOverlay& overlay, const TTextBox& textBox, std::function<void()> invalidate)
+                                 THistoryOverlay& overlay, const TTextBox& textBox, std::function<void()> invalidate,
+                                 std::function<void(QPoint)> pointerMoved)
     : window_(window), viewport_(viewport), session_(session), overlay_(overlay), textBox_(textBox),
-      invalidate_(std::move(invalidate))
+      invalidate_(std::move(invalidate)), pointerMoved_(std::move(pointerMoved))
 {
     // Installed after the window's own filter, so these run first.
     window_.installEventFilter(this);
@@ -222,7 +227,11 @@ bool TReaderControls::ViewportEvent(QEvent* event)
         }
         return HistoryOpen();
     case QEvent::MouseMove:
-        return HistoryOpen();
+        if (!HistoryOpen())
+            return false;
+        if (pointerMoved_)
+            pointerMoved_(static_cast<const QMouseEvent&>(*event).position().toPoint());
+        return true;
     default:
         return false;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 
 #include <functional>
 #include <memory>
@@ -22,8 +23,11 @@ class TTextBox;
 // history is open it takes all of them, so none reaches the story.
 class TReaderControls final : public QObject {
 public:
+    // `invalidate` asks for a frame; `pointerMoved` keeps the drawn mouse
+    // cursor following the mouse while the history keeps moves from the story.
     TReaderControls(QWidget& window, QWidget& viewport, TReaderSession& session, THistoryOverlay& overlay,
-                    const TTextBox& textBox, std::function<void()> invalidate);
+                    const TTextBox& textBox, std::function<void()> invalidate,
+                    std::function<void(QPoint)> pointerMoved);
     ~TReaderControls() override;
 
     // Into the menu bar's "View" menu, made when there is none.
@@ -51,6 +55,7 @@ private:
     THistoryOverlay& overlay_;
     const TTextBox& textBox_;
     std::function<void()> invalidate_;
+    std::function<void(QPoint)> pointerMoved_;
     QAction* history_ = nullptr;
     QAction* skip_ = nullptr;
     QAction* auto_ = nullptr;

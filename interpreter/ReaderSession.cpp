@@ -63,16 +63,8 @@ bool TReaderSession::Step()
 void TReaderSession::SetPreferences(const TReaderPreferences& preferences)
 {
     preferences_ = preferences;
+    preferencesChanged_ = true;
     ApplyPreferences();
-    if (!attached_ || folder_.isEmpty())
-        return;
-    try {
-        QDir().mkpath(folder_);
-        SaveReaderPreferences(ProductFile(PreferencesFileName), preferences_);
-    } catch (const Exception& e) {
-        if (log_)
-            log_(DescribeException(e));
-    }
 }
 
 void TReaderSession::ApplyPreferences()
@@ -93,6 +85,7 @@ void TReaderSession::SyncProduct()
 
 void TReaderSession::LoadProductFiles()
 {
+    preferencesChanged_ = false;
     if (folder_.isEmpty()) {
         seen_.Clear();
         preferences_ = {};
@@ -105,12 +98,16 @@ void TReaderSession::LoadProductFiles()
 
 void TReaderSession::Save()
 {
-    if (!attached_ || folder_.isEmpty() || !seen_.Dirty())
+    if (!attached_ || folder_.isEmpty() || !(seen_.Dirty() || preferencesChanged_))
         return;
     try {
         // The folder may have gone while the story ran, as the globals know.
         QDir().mkpath(folder_);
-        seen_.Save(ProductFile(SeenLinesFileName));
+        if (seen_.Dirty())
+            seen_.Save(ProductFile(SeenLinesFileName));
+        if (preferencesChanged_)
+            SaveReaderPreferences(ProductFile(PreferencesFileName), preferences_);
+        preferencesChanged_ = false;
     } catch (const Exception& e) {
         if (log_)
             log_(DescribeException(e));

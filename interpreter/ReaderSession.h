@@ -57,13 +57,13 @@ public:
     bool Active() const { return !paused_ && (skip_ || skipHeld_ || auto_); }
 
     const TReaderPreferences& Preferences() const { return preferences_; }
-    // Applies at once and writes the product's file.
+    // Applies at once; the product's file is written with the lines read.
     void SetPreferences(const TReaderPreferences& preferences);
 
     // Follows the story's product: the previous one's files are written,
     // the new one's read. Cheap when nothing changed.
     void SyncProduct();
-    // Writes the files of the current product; errors are logged.
+    // Writes what changed of the current product's files; errors are logged.
     void Save();
 
 private:
@@ -86,6 +86,7 @@ private:
     QString folder_;  // the product folder the files belong to; empty without one
     qsizetype currentLength_ = 0;
     bool currentRead_ = false;
+    bool preferencesChanged_ = false;  // a dragged slider changes them many times a second
     bool attached_ = false;
     bool skip_ = false;
     bool skipHeld_ = false;

@@ -188,7 +188,7 @@ void THistoryOverlay::DrawFrame(QPainter& painter)
     painter.setRenderHint(QPainter::Antialiasing, true);
     QPainterPath panel;
     panel.addRoundedRect(QRectF(PanelRect).adjusted(0.5, 0.5, -0.5, -0.5), 14, 14);
-    painter.fillPath(panel, QColor(12, 16, 30, 228));
+    painter.fillPath(panel, QColor(12, 16, 30, 216));
     painter.setPen(QPen(ToQColor(look_.Name.color, 150), 1.5));
     painter.drawPath(panel);
     painter.setRenderHint(QPainter::Antialiasing, false);
