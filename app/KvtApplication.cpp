@@ -2,6 +2,7 @@
 
 #include "BuildConfig.h"
 #include "app/KvtParser_Form_Main.h"
+#include "app/ReaderControls.h"
 #include "engine/CommandHandlers.h"
 #include "engine/Exceptions.h"
 #include "engine/FileSystem.h"
@@ -341,7 +342,9 @@ bool TGame::RunOnePass()
     TInterpreter& story = form_->Story();
     if (reader_) {
         TScriptedReader::TOutcome outcome = TScriptedReader::TOutcome::Idle;
-        Guard([&] { outcome = reader_->Step(story, clock_->TickCount()); });
+        // Scripted input waits too while the reader looks at the history.
+        if (!form_->ReaderControls().HistoryOpen())
+            Guard([&] { outcome = reader_->Step(story, clock_->TickCount()); });
         if (outcome == TScriptedReader::TOutcome::Exhausted && options_.Headless)
             return false;
     } else if (options_.Headless && story.WaitsForReader()) {
