@@ -207,3 +207,23 @@ TEST(SoundPlayerDevice, MissingAudioDeviceFallsBackToSilenceWithOneLogLine)
     ASSERT_EQ(log.size(), 1);
     EXPECT_TRUE(log[0].startsWith(QStringLiteral("Sound: no audio device"))) << log[0].toStdString();
 }
+
+// The reader's volumes scale the script's at once, and the script's later
+// volumes and fades stay scaled rather than overriding the reader.
+TEST_F(SoundPlayerTest, ReaderVolumesScaleWhatTheScriptPlays)
+{
+    player.Update();
+    player.PlayMusic(Tone("a.wav"), 200, 0);
+    player.PlayBgSound(Tone("rain.wav"), false, 255);
+    player.SetReaderVolumes(51, 128, 0);
+    EXPECT_EQ(player.MixerMusicVolume(9), 40 * 128 / 255);
+    EXPECT_EQ(TSoundPlayer::MixerChannelVolume(0), 128 * 128 / 255);
+    player.SetMusicVolume(100, 1000);
+    Run(1010);
+    EXPECT_EQ(player.MusicVolume, 100) << "the script's own volume is kept as it set it";
+    EXPECT_EQ(player.MixerMusicVolume(9), 20 * 128 / 255);
+    player.PlaySound(Tone("horn.wav"), 200);
+    EXPECT_EQ(TSoundPlayer::MixerChannelVolume(8), 0);
+    player.SetReaderVolumes(255, 255, 255);
+    EXPECT_EQ(TSoundPlayer::MixerChannelVolume(8), 200 * 128 / 255);
+}
