@@ -1,5 +1,6 @@
 #include "app/KvtParser_Form_Main.h"
 
+#include "app/ConsolePane.h"
 #include "app/DebuggerPanes.h"
 #include "app/KvtApplication.h"
 #include "app/ScriptView.h"
@@ -10,7 +11,6 @@
 
 #include <QAbstractSpinBox>
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -18,9 +18,10 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
-#include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -136,23 +137,15 @@ QWidget* TForm_Main::CreateEditorPane(QWidget* parent)
     connect(jump, &QAction::triggered, this, [this] { game_.Guard([this] { Jump1Click(); }); });
     scriptView_->SetPopupMenu(scriptPopup_);
 
-    consolePage_ = new QWidget(editorTabs_);
-    auto* layout = new QVBoxLayout(consolePage_);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    console_ = new QPlainTextEdit(consolePage_);
-    console_->setObjectName(QStringLiteral("mmConsole"));
-    console_->setReadOnly(true);
-    console_->setFrameShape(QFrame::NoFrame);
-    console_->setStyleSheet(QStringLiteral("QPlainTextEdit { background: black; color: lime; }"));
-    console_->installEventFilter(this);
-    commandEdit_ = new QLineEdit(consolePage_);
-    commandEdit_->setObjectName(QStringLiteral("edtCommand"));
-    commandEdit_->setStyleSheet(QStringLiteral("QLineEdit { background: black; color: white; border: none;"
-                                               " border-top: 1px solid gray; }"));
-    layout->addWidget(console_);
-    layout->addWidget(commandEdit_);
-    connect(commandEdit_, &QLineEdit::returnPressed, this, [this] { game_.Guard([this] { edtCommandKeyPress(); }); });
+    consolePage_ = new TConsolePane(editorTabs_);
+    consolePage_->OnCommand = [this](const QString& text) {
+        bool ran = false;
+        game_.Guard([&] {
+            edtCommandKeyPress(text);
+            ran = true;
+        });
+        return ran;
+    };
 
     editorTabs_->addTab(scriptPage_, QStringLiteral("Script"));
     editorTabs_->addTab(consolePage_, QStringLiteral("Console"));
@@ -312,6 +305,28 @@ void TForm_Main::FitViewportToGameScreen()
     const QSize gameScreen(GameScreenWidth, GameScreenHeight);
     for (int round = 0; round < 2 && viewport_->size() != gameScreen; ++round)
         resize(size() + gameScreen - viewport_->size());
+    if (tools_->isVisible() || editorTabs_->isVisible())
+        KeepWorkbenchOnScreen();
+}
+
+// The workbench's panes come on top of the game screen; on a screen too
+// small for both, the viewport gives way and the frame is stretched into it,
+// rather than the panes reaching past the screen's edge.
+void TForm_Main::KeepWorkbenchOnScreen()
+{
+    const QRect available = screen()->availableGeometry();
+    QSize frame = frameGeometry().size() - size();
+    // Before the window manager has framed the window, its frame is unknown:
+    // allow for a title bar and borders of the usual size.
+    if (frame.isNull()) {
+        const int border = style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        frame = QSize(2 * border, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * border);
+    }
+    const QSize fits = size().boundedTo(available.size() - frame);
+    if (fits == size())
+        return;
+    resize(fits);
+    move(available.topLeft());
 }
 
 void TForm_Main::actFullscreenExecute()
@@ -375,40 +390,9 @@ void TForm_Main::Log(const QString& message)
     game_.Log(message);
 }
 
-// Laying out a line in the pane costs far more than running a script line,
-// so a hidden pane only keeps the lines it will show; they go in all at once
-// when it is shown.
 void TForm_Main::AppendConsoleLine(const QString& line)
 {
-    if (!console_->isVisible()) {
-        consoleBacklog_.append(line);
-        if (consoleBacklog_.size() > ConsoleLines + ConsoleDropStep)
-            consoleBacklog_.remove(0, consoleBacklog_.size() - ConsoleLines);
-        return;
-    }
-    console_->appendPlainText(line);
-    DropOldestConsoleLines();
-}
-
-void TForm_Main::FlushConsoleBacklog()
-{
-    if (consoleBacklog_.isEmpty())
-        return;
-    console_->appendPlainText(consoleBacklog_.join(u'\n'));
-    consoleBacklog_.clear();
-    DropOldestConsoleLines();
-}
-
-// Not the pane's own block limit: a full pane would drop one line per append
-// and measure every line left each time. Dropping in steps measures it once
-// per step.
-void TForm_Main::DropOldestConsoleLines()
-{
-    if (console_->blockCount() <= ConsoleLines + ConsoleDropStep)
-        return;
-    QTextCursor oldest(console_->document());
-    oldest.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, console_->blockCount() - ConsoleLines);
-    oldest.removeSelectedText();
+    consolePage_->AppendLine(line);
 }
 
 void TForm_Main::CloseMainWindow()
@@ -465,8 +449,6 @@ void TForm_Main::keyPressEvent(QKeyEvent* event)
 
 bool TForm_Main::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == console_ && event->type() == QEvent::Show)
-        FlushConsoleBacklog();
     if (watched != viewport_)
         return QMainWindow::eventFilter(watched, event);
     auto point = [event] { return static_cast<QMouseEvent*>(event)->position().toPoint(); };
@@ -575,11 +557,9 @@ void TForm_Main::actFlowJumpToExecute()
         story_.JumpFromTools(*label);
 }
 
-void TForm_Main::edtCommandKeyPress()
+void TForm_Main::edtCommandKeyPress(const QString& text)
 {
-    story_.RunConsoleCommand(commandEdit_->text());
-    // Only a command that ran clears the box; a typo stays to be mended.
-    commandEdit_->clear();
+    story_.RunConsoleCommand(text);
 }
 
 // ---------------------------------------------------------------- author's panes

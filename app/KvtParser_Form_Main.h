@@ -34,6 +34,7 @@ class QPlainTextEdit;
 class QSplitter;
 class QTabWidget;
 class QWidget;
+class TConsolePane;
 class TGame;
 class TScriptView;
 class TStubPanel;
@@ -151,7 +152,7 @@ private:
     void RefreshScriptView();
     void ShowCurrentLine();
     void ToggleBreakpoint(qsizetype line);
-    void edtCommandKeyPress();
+    void edtCommandKeyPress(const QString& text);
     void actFullscreenExecute();
     void pbViewportMouseDown(QPoint point);
     void pbViewportMouseMove(QPoint point);
@@ -160,11 +161,10 @@ private:
     bool TextInputHasFocus() const;
     void ApplyWindowMode(bool fullscreen);
     void FitViewportToGameScreen();
+    void KeepWorkbenchOnScreen();
     TRenderCallbacks MakeRenderCallbacks();
     TPresentationParts MakePresentationParts();
     void WireLayers();
-    void FlushConsoleBacklog();
-    void DropOldestConsoleLines();
 
     TGame& game_;
     TClock& clock_;
@@ -201,17 +201,10 @@ private:
     QSplitter* editorSplitter_ = nullptr;  // splEditor: viewport over editor pane
     QTabWidget* editorTabs_ = nullptr;     // pcEditor
     QWidget* scriptPage_ = nullptr;
-    QWidget* consolePage_ = nullptr;
+    TConsolePane* consolePage_ = nullptr;
     TScriptView* scriptView_ = nullptr;
     QMenu* scriptPopup_ = nullptr;         // pmScript
     TToolsPanel* tools_ = nullptr;
-    QPlainTextEdit* console_ = nullptr;
-    // Lines logged while the console was hidden; the pane shows the last
-    // ConsoleLines of everything logged, give or take one drop step.
-    QStringList consoleBacklog_;
-    static constexpr int ConsoleLines = 20000;
-    static constexpr int ConsoleDropStep = 1000;
-    QLineEdit* commandEdit_ = nullptr;
     TMainActions actions_;
     // PaneParts the story changed since the panes were last brought up to date.
     unsigned pendingRefresh_ = 0;

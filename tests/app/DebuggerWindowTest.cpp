@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QStringListModel>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -330,4 +331,17 @@ TEST_F(DebuggerWindowTest, ConsoleKeysAndClicksBesideTheGameDoNotAdvance)
     ASSERT_TRUE(form.isFullScreen());
     PressOnWindow(form);
     EXPECT_EQ(form.Story().WaitState, WaitStates::Run);
+}
+
+// A story that changes a variable on every line rebuilds the list once a
+// frame, not once a line.
+TEST_F(DebuggerWindowTest, ListsAreRebuiltOnceAFrameHoweverManyLinesRan)
+{
+    TForm_Main& form = StartWorkbench();
+    int rebuilds = 0;
+    auto& rows = *static_cast<QStringListModel*>(Child<QListView>(form, "lbVars").model());
+    QObject::connect(&rows, &QStringListModel::modelReset, [&] { ++rebuilds; });
+    Open(form, "#loop\n@inc n\n@if n < 2000, goto loop\n@waitclk\n");
+    EXPECT_EQ(Rows(form, "lbVars"), QStringList{"n=2000"});
+    EXPECT_EQ(rebuilds, 1);
 }

@@ -115,3 +115,18 @@ TEST_F(DebugStepperTest, BreakpointsFollowTheirLinesAcrossReloads)
     EXPECT_EQ(host.LogLines.last(), "Breakpoint at story.kvt@2 dropped: the line no longer exists.");
     EXPECT_EQ(StopAfterFrame(), 2);
 }
+
+// A breakpoint is where the author put it, whatever the line holds.
+TEST_F(DebugStepperTest, BreakpointsOnACommentAndOnTheLastLineStopToo)
+{
+    Open(kCallStory);
+    Stepper().ToggleBreakpoint(5);  // "// inside"
+    Stepper().ToggleBreakpoint(8);  // "@return", the last line
+    EXPECT_EQ(StopAfterFrame(), 5);
+    Stepper().Continue();
+    EXPECT_EQ(StopAfterFrame(), 8);
+    EXPECT_EQ(variables.GetStr("d"), "4");
+    Stepper().Continue();
+    Frame();
+    EXPECT_EQ(variables.GetStr("b"), "2");
+}
