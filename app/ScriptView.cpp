@@ -63,9 +63,16 @@ void TScriptView::Refresh()
 void TScriptView::ShowCurrentLine(qsizetype line)
 {
     currentLine_ = line >= 0 && line < rowCount_ ? line : -1;
-    if (currentLine_ >= 0)
-        SetCaretLine(currentLine_);
-    viewport()->update();
+    if (currentLine_ < 0) {
+        viewport()->update();
+        return;
+    }
+    // A line that comes into view from elsewhere is shown with the lines
+    // around it, not at the pane's edge.
+    QScrollBar& bar = *verticalScrollBar();
+    if (currentLine_ < bar.value() || currentLine_ >= bar.value() + VisibleRows())
+        bar.setValue(int(currentLine_ - VisibleRows() / 3));
+    SetCaretLine(currentLine_);
 }
 
 void TScriptView::SetCaretLine(qsizetype line)
