@@ -271,11 +271,11 @@ void TForm_Main::ReleaseDevice()
 void TForm_Main::ApplyWindowMode(bool fullscreen)
 {
     // Full screen is the game alone: no menu, editor pane or tools.
+    actions_.Fullscreen->setChecked(fullscreen);
     menuBar()->setVisible(!fullscreen);
     tools_->setVisible(!fullscreen && actions_.ShowTools->isChecked());
     UpdateEditorPane();
     viewport_->SetKeepAspect(fullscreen);
-    actions_.Fullscreen->setChecked(fullscreen);
     // Before start-up shows the window, the mode is only remembered.
     if (!isVisible())
         return;

@@ -345,3 +345,16 @@ TEST_F(DebuggerWindowTest, ListsAreRebuiltOnceAFrameHoweverManyLinesRan)
     EXPECT_EQ(Rows(form, "lbVars"), QStringList{"n=2000"});
     EXPECT_EQ(rebuilds, 1);
 }
+
+// Full screen is the game alone, from the start too; leaving it brings the
+// panes the author asked for back.
+TEST_F(DebuggerWindowTest, FullScreenHidesThePanesUntilItEnds)
+{
+    TForm_Main& form = Start({"Debug=1", "ShowToolsOnStartup=1", "ShowConsoleOnStartup=1", "Fullscreen=1"});
+    form.ShowMainWindow();
+    EXPECT_FALSE(Child<QTabWidget>(form, "pnlTools").isVisible());
+    EXPECT_FALSE(Child<QTabWidget>(form, "pcEditor").isVisible());
+    form.Actions().Fullscreen->trigger();
+    EXPECT_TRUE(Child<QTabWidget>(form, "pnlTools").isVisible());
+    EXPECT_TRUE(Child<QTabWidget>(form, "pcEditor").isVisible());
+}
