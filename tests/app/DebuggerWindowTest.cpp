@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QStringListModel>
 #include <QTabWidget>
 #include <QTest>
@@ -100,6 +101,14 @@ protected:
                               type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(view.viewport(), &event);
         }
+    }
+    // A press on the number of a line in the script pane's gutter.
+    static void ClickGutter(TScriptView& script, int row)
+    {
+        const QPointF at(3, (row - script.verticalScrollBar()->value() + 0.5) * script.fontMetrics().height());
+        QMouseEvent press(QEvent::MouseButtonPress, at, script.viewport()->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(script.viewport(), &press);
     }
     // A press that reaches the window itself, as one on a splitter does.
     static void PressOnWindow(TForm_Main& form)
@@ -224,6 +233,10 @@ TEST_F(DebuggerWindowTest, BreakpointAndStepsShowTheStateAfterEachStep)
     TScriptView& script = form.ScriptPane();
     script.SetCaretLine(2);
     form.Actions().ToggleBreakpoint->trigger();  // F9
+    ClickGutter(script, 6);
+    EXPECT_TRUE(form.Story().Stepper().HasBreakpoint(6));
+    ClickGutter(script, 6);
+    EXPECT_EQ(form.Story().Stepper().BreakpointCount(), 1);
     form.Story().ContinueAfterClick();
     form.AdvanceFrame();
     ASSERT_TRUE(form.Story().Stepper().Paused());
