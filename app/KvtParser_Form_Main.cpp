@@ -382,6 +382,8 @@ void TForm_Main::RenderFrame()
 
 void TForm_Main::PumpMessages()
 {
+    // A blocking "wait" pumps from inside its line: the panes follow it too.
+    FlushPaneRefresh();
     game_.PumpMessages();
 }
 
