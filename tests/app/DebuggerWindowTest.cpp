@@ -354,6 +354,7 @@ TEST_F(DebuggerWindowTest, ListsAreRebuiltOnceAFrameHoweverManyLinesRan)
     int rebuilds = 0;
     auto& rows = *static_cast<QStringListModel*>(Child<QListView>(form, "lbVars").model());
     QObject::connect(&rows, &QStringListModel::modelReset, [&] { ++rebuilds; });
+    form.Story().StepBudgetMs = 60000;  // the whole loop in one frame, however slow the machine
     Open(form, "#loop\n@inc n\n@if n < 2000, goto loop\n@waitclk\n");
     EXPECT_EQ(Rows(form, "lbVars"), QStringList{"n=2000"});
     EXPECT_EQ(rebuilds, 1);
