@@ -20,12 +20,14 @@ namespace {
 
 constexpr int WheelStep = 120;  // eighths of a degree per notch
 
-QMenu* ViewMenu(QMenuBar& menuBar)
+// The reader's group joins the "Game" menu, which readers see with "Debug"
+// on and off.
+QMenu* GameMenu(QMenuBar& menuBar)
 {
     for (QAction* action : menuBar.actions())
-        if (action->menu() && action->text() == u"View")
+        if (action->menu() && action->text() == u"Game")
             return action->menu();
-    return menuBar.addMenu(QStringLiteral("View"));
+    return menuBar.addMenu(QStringLiteral("Game"));
 }
 
 } // namespace
@@ -49,7 +51,7 @@ TReaderControls::~TReaderControls()
 
 void TReaderControls::AddActionsTo(QMenuBar& menuBar)
 {
-    QMenu* menu = ViewMenu(menuBar);
+    QMenu* menu = GameMenu(menuBar);
     menu->addSeparator();
     history_ = menu->addAction(QStringLiteral("History"));
     history_->setShortcut(QKeySequence(Qt::Key_H));

@@ -30,7 +30,7 @@ public:
                     std::function<void(QPoint)> pointerMoved);
     ~TReaderControls() override;
 
-    // Into the menu bar's "View" menu, made when there is none.
+    // Into the menu bar's "Game" menu, made when there is none.
     void AddActionsTo(QMenuBar& menuBar);
 
     void OpenHistory();
