@@ -6,6 +6,7 @@
 #include "render/widgets/StubPanel.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -39,7 +40,11 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
       story_({parser_, variables_, product_, commands_, sound_, fonts_, clock_, *this, textBox_, text_, images_,
               background_, selectionBox_, screenObjects_, render_->MouseCursorPicture(), presentation_, choices_,
               chars_, cast_, speakers_}),
-      audio_(sound_, parser_, missingFiles_, story_, [this](const QString& message) { Log(message); })
+      audio_(sound_, parser_, missingFiles_, story_, [this](const QString& message) { Log(message); }),
+      saves_({story_, clock_, parser_, variables_, product_, sound_, textBox_, images_, background_, selectionBox_,
+              screenObjects_, render_->MouseCursorPicture(), [this](bool on) { render_->ShowMouseCursorPicture(on); },
+              choices_, actors_, positions_, chars_, *this}),
+      saveActions_(game, saves_, [this] { return ThumbnailPng(); })
 {
     WireLayers();
     variables_.OnLog = [this](const QString& message) { Log(message); };
@@ -120,7 +125,7 @@ void TForm_Main::CreateActions()
     QAction* dependencies = file->addAction(QStringLiteral("Dependencies"));
     dependencies->setVisible(debug);
     connect(dependencies, &QAction::triggered, this, guarded(&TForm_Main::actDependenciesExecute));
-    file->addSeparator();
+    saveActions_.AddTo(*file, *this, debug);
     QAction* exit = file->addAction(QStringLiteral("Exit"));
     connect(exit, &QAction::triggered, this, [this] { close(); });
 
@@ -232,6 +237,19 @@ void TForm_Main::SaveScreenshot(const QString& fileName)
 {
     if (!render_->SaveScreenshot(fileName))
         throw Exception(QStringLiteral("Cannot write screenshot \"%1\".").arg(fileName));
+}
+
+// The game screen as it is now, small, for a save slot's picture.
+QByteArray TForm_Main::ThumbnailPng()
+{
+    const QImage frame = render_->GrabFrame();
+    if (frame.isNull())
+        return {};
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    frame.scaled(256, 192, Qt::KeepAspectRatio, Qt::SmoothTransformation).save(&buffer, "PNG");
+    return png;
 }
 
 void TForm_Main::ApplyStartupSettings()

@@ -15,6 +15,8 @@
 #include "interpreter/TextCommands.h"
 #include "interpreter/MissingFiles.h"
 #include "interpreter/PresentationCommands.h"
+#include "interpreter/SaveGame.h"
+#include "app/KvtParser_Form_Saves.h"
 #include "render/BgControl.h"
 #include "render/FontUtils.h"
 #include "render/RenderDevice.h"
@@ -72,6 +74,7 @@ public:
     // Draws a frame now and writes it as PNG; raises when it cannot.
     void SaveScreenshot(const QString& fileName);
     TRenderDevice& Render() { return *render_; }
+    TSaveActions& SaveActions() { return saveActions_; }
 
     // TInterpreterHost
     void Log(const QString& message) override;
@@ -106,6 +109,7 @@ private:
     void FitViewportToGameScreen();
     TRenderCallbacks MakeRenderCallbacks();
     TPresentationParts MakePresentationParts();
+    QByteArray ThumbnailPng();
     void WireLayers();
     void FlushConsoleBacklog();
     void DropOldestConsoleLines();
@@ -137,6 +141,8 @@ private:
     TCharacterLines speakers_;
     TInterpreter story_;
     TAudioCommands audio_;
+    TSaveGame saves_;
+    TSaveActions saveActions_;
 
     bool renderOnDemandOnly_ = false;
 
