@@ -7,6 +7,13 @@
 
 namespace {
 
+// Main scripts are named by the path they were opened with, includes as the
+// script wrote them; the name alone is what stays the same between runs.
+QString BareFileName(const QString& path)
+{
+    return path.mid(std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1);
+}
+
 bool IsLabelLine(const TKvtParser& parser, int32_t line)
 {
     return parser.LineStartsWith(line, QLatin1StringView("#"));
@@ -50,7 +57,7 @@ int32_t LineOfFileHint(const TKvtParser& parser, const TScriptPosition& position
     int32_t first = 0;
     for (const TFileBlock& block : parser.Blocks()) {
         const int32_t inBlock = position.FileLine - 1 - block.StartLine;
-        if (block.FileName.compare(position.File, Qt::CaseInsensitive) == 0 && inBlock >= 0
+        if (BareFileName(block.FileName).compare(position.File, Qt::CaseInsensitive) == 0 && inBlock >= 0
             && inBlock < block.LineCount)
             return first + inBlock;
         first += block.LineCount;
@@ -67,7 +74,7 @@ TScriptPosition EncodePosition(const TKvtParser& parser, int32_t line)
     position.Offset = line - anchor;
     position.Text = TextAt(parser, line);
     if (const std::optional<TFileBlockHit> hit = parser.FindFileBlock(line)) {
-        position.File = hit->Block->FileName;
+        position.File = BareFileName(hit->Block->FileName);
         position.FileLine = hit->Block->StartLine + hit->Offset + 1;
     }
     return position;

@@ -13,7 +13,7 @@ class TKvtParser;
 struct TScriptPosition {
     QString Label;         // without "#"; empty: counted from the script's start
     int32_t Offset = 0;    // lines below the label line (or the first line)
-    QString File;          // the file block's name, as the script named it
+    QString File;          // the file's name without its folders
     int32_t FileLine = 0;  // 1-based line in that file; 0 when none
     QString Text;          // the line as it was; empty past the last line
     bool operator==(const TScriptPosition&) const = default;

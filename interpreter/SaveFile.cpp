@@ -409,7 +409,7 @@ TSavedStage ReadStage(const TReader& in)
         const TReader c = in.Item(chars, "chars", i);
         TSavedChar ch;
         ch.Name = c.Str("name");
-        ch.Actor = int(c.Int("actor", 0, qsizetype(s.Actors.size()) - 1));
+        ch.Actor = int(c.Int("actor", -1, qsizetype(s.Actors.size()) - 1));
         ch.HasPose = c.Has("pose");
         if (ch.HasPose)
             ch.Pose = ReadPose(c.Obj("pose"));

@@ -105,7 +105,7 @@ struct TSavedActor {
 
 struct TSavedChar {
     QString Name;
-    int Actor = -1;     // index into TSavedStage::Actors
+    int Actor = -1;     // index into TSavedStage::Actors; -1: none
     bool HasPose = false;
     TActorPose Pose;    // as the character wears it, even when redefined since
     int Position = -1;  // index into TSavedStage::Positions; -1: none

@@ -154,7 +154,7 @@ TSaveState TSaveGame::Capture() const
         const TCharSlot& slot = parts_.Chars.Item(i);
         TSavedChar c;
         c.Name = slot.Name();
-        c.Actor = indexOf(actors, slot.Actor().get());
+        c.Actor = slot.Actor() ? indexOf(actors, slot.Actor().get()) : -1;
         c.HasPose = slot.Pose() != nullptr;
         if (slot.Pose())
             c.Pose = *slot.Pose();
@@ -349,10 +349,10 @@ void TSaveGame::RestoreStage(const TSavedStage& stage, QStringList& problems)
         positions.push_back(std::move(position));
     }
     for (const TSavedChar& c : stage.Chars) {
-        const TActorRef& actor = actors[size_t(c.Actor)];
+        const TActorRef actor = c.Actor >= 0 ? actors[size_t(c.Actor)] : nullptr;
         TPoseRef pose;
         if (c.HasPose) {
-            pose = actor->FindPose(c.Pose.Name);
+            pose = actor ? actor->FindPose(c.Pose.Name) : nullptr;
             // A pose redefined after the character took it stays as it was worn.
             if (!pose || pose->FileName != c.Pose.FileName)
                 pose = std::make_shared<TActorPose>(c.Pose);
