@@ -42,6 +42,8 @@ TEST(SaveSlotsDialog, LoadOffersOnlyReadableSavesAndShowsTheirChapter)
     EXPECT_EQ(Rows(save, true).size(), TForm_Saves::SlotCount);
     list = save.findChild<QListWidget*>(QStringLiteral("lstSlots"));
     list->setCurrentRow(6);
-    save.findChild<QPushButton*>()->click();
+    for (QPushButton* button : save.findChildren<QPushButton*>())
+        if (button->text() == u"Save")
+            button->click();
     EXPECT_EQ(save.ChosenSlot(), 7);
 }
