@@ -17,6 +17,7 @@ const QString FormatName = QStringLiteral("kvtparser-save");
 constexpr qint64 MaxSaveFileBytes = 64 * 1024 * 1024;
 constexpr double MaxCoordinate = 1e9;
 constexpr int MaxZoom = 100000;
+constexpr int MaxWindowCoordinate = 32768;
 
 // ---------------------------------------------------------------- writing
 
@@ -290,6 +291,12 @@ TSavedTextWindow ReadTextWindow(const TReader& in)
     TSavedTextWindow t;
     t.Visible = in.Bool("visible");
     t.Bounds = ReadRect(in, "bounds");
+    // As "twpos" allows: a window with an inside, coordinates a texture fits.
+    const auto inRange = [](int v) { return v >= -MaxWindowCoordinate && v <= MaxWindowCoordinate; };
+    const TRect& b = t.Bounds;
+    if (b.right <= b.left || b.bottom <= b.top || !inRange(b.left) || !inRange(b.top) || !inRange(b.right)
+        || !inRange(b.bottom))
+        in.Bad("bounds", "a window rectangle");
     t.Margins = ReadMargins(in, "margins");
     t.Text = ReadText(in, "text");
     t.Typed = int32_t(in.Int("typed", 0, std::numeric_limits<int32_t>::max()));

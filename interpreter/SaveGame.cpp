@@ -191,11 +191,14 @@ void TSaveGame::CheckSameStory(const TSavedStory& saved) const
 {
     const QString script = QFileInfo(parts_.Parser.ScriptFile()).fileName();
     const TProductGlobals& product = parts_.Product;
-    const bool otherScript = saved.Script.compare(script, Qt::CaseInsensitive) != 0;
-    const bool otherProduct = product.HasProduct() && !saved.Product.isEmpty()
-                              && (saved.Product.compare(product.ProductName(), Qt::CaseInsensitive) != 0
-                                  || saved.Company.compare(product.ProductCompany(), Qt::CaseInsensitive) != 0);
-    if (otherScript || otherProduct) {
+    // A product names the story even when its main script was renamed; a
+    // story that has not named one yet (it has only just opened) goes by
+    // its script.
+    const bool byProduct = product.HasProduct() && !saved.Product.isEmpty();
+    const bool other = byProduct ? saved.Product.compare(product.ProductName(), Qt::CaseInsensitive) != 0
+                                       || saved.Company.compare(product.ProductCompany(), Qt::CaseInsensitive) != 0
+                                 : saved.Script.compare(script, Qt::CaseInsensitive) != 0;
+    if (other) {
         const QString name = saved.Product.isEmpty() ? saved.Script : saved.Product;
         throw ESaveFileError(QStringLiteral("This save belongs to another story (\"%1\"), not to the one loaded (\"%2\").")
                                  .arg(name, product.HasProduct() ? product.ProductName() : script));
@@ -227,7 +230,7 @@ QStringList TSaveGame::Apply(const TSaveState& state)
     parts_.Story.RestoreMarkers(state.Title, state.Chapter, state.Section);
     RestorePresentation(state, problems);
     RestoreStage(state.Stage, problems);
-    Attempt(problems, QStringLiteral("Music and sound"), [&] { RestoreAudio(state.Audio); });
+    RestoreAudio(state.Audio, problems);
     if (parts_.Host.RepaintSuspended())
         parts_.Host.ResumeRepaint();
     parts_.Host.Invalidate();
@@ -366,21 +369,25 @@ void TSaveGame::RestoreStage(const TSavedStage& stage, QStringList& problems)
 
 // A piece that already plays goes on undisturbed; others start again from
 // their beginning, at the volume they had.
-void TSaveGame::RestoreAudio(const TSavedAudio& audio)
+void TSaveGame::RestoreAudio(const TSavedAudio& audio, QStringList& problems)
 {
     TSoundPlayer& sound = parts_.Sound;
     const QString music = ResolveIn(parts_.Parser.MusicFolder(), audio.Music);
-    if (music != sound.MusicFile)
-        sound.PlayMusic(music, audio.MusicVolume, 0);
-    if (!music.isEmpty()) {
-        sound.MusicVolume = float(audio.MusicCurrentVolume);
-        sound.SetMusicVolume(audio.MusicVolume, audio.MusicFadeRemaining);
-    }
+    Attempt(problems, QStringLiteral("Music"), [&] {
+        if (music != sound.MusicFile)
+            sound.PlayMusic(music, audio.MusicVolume, 0);
+        if (!music.isEmpty()) {
+            sound.MusicVolume = float(audio.MusicCurrentVolume);
+            sound.SetMusicVolume(audio.MusicVolume, audio.MusicFadeRemaining);
+        }
+    });
     const QString bgSound = ResolveIn(parts_.Parser.SoundFolder(), audio.BgSound);
-    if (bgSound != sound.BgSoundFile || audio.BgSoundLoop != sound.BgSoundLoop)
-        sound.PlayBgSound(bgSound, !audio.BgSoundLoop, audio.BgSoundVolume);
-    else if (!bgSound.isEmpty())
-        sound.SetBgSoundVolume(audio.BgSoundVolume);
+    Attempt(problems, QStringLiteral("Background sound"), [&] {
+        if (bgSound != sound.BgSoundFile || audio.BgSoundLoop != sound.BgSoundLoop)
+            sound.PlayBgSound(bgSound, !audio.BgSoundLoop, audio.BgSoundVolume);
+        else if (!bgSound.isEmpty())
+            sound.SetBgSoundVolume(audio.BgSoundVolume);
+    });
 }
 
 // ---------------------------------------------------------------- reload

@@ -82,7 +82,7 @@ private:
     void CheckSameStory(const TSavedStory& story) const;
     void RestorePresentation(const TSaveState& state, QStringList& problems);
     void RestoreStage(const TSavedStage& stage, QStringList& problems);
-    void RestoreAudio(const TSavedAudio& audio);
+    void RestoreAudio(const TSavedAudio& audio, QStringList& problems);
     void RestoreVariables(const TSaveState& state);
 
     TSaveParts parts_;
