@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/KvtParser_Form_Saves.h"
 #include "assets/CharManager.h"
 #include "assets/ImageLoader.h"
 #include "audio/SoundPlayer.h"
@@ -16,7 +17,6 @@
 #include "interpreter/MissingFiles.h"
 #include "interpreter/PresentationCommands.h"
 #include "interpreter/SaveGame.h"
-#include "app/KvtParser_Form_Saves.h"
 #include "render/BgControl.h"
 #include "render/FontUtils.h"
 #include "render/RenderDevice.h"

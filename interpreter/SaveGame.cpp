@@ -106,7 +106,8 @@ TSaveState TSaveGame::Capture() const
     for (const TStackFrame& frame : parser.Stack())
         s.Stack.push_back({EncodePosition(parser, frame.ReturnLine), frame.Params});
     s.WaitState = story.WaitState;
-    s.WaitRemaining = story.WaitRemaining;
+    // Only a timed wait has time left that means anything.
+    s.WaitRemaining = story.WaitState == WaitStates::Interval ? story.WaitRemaining : 0;
     s.InTextBlock = story.InTextBlock;
     s.Halted = story.Halted;
     const TKvtVariables& variables = parts_.Variables;
