@@ -57,10 +57,14 @@ TResult FillRect(TDxSurface& surface, const TRect& rect, uint32_t value)
     const TRect r = ClampToSurface(surface, rect);
     if (r.Width() <= 0 || r.Height() <= 0)
         return DxResult::Ok;
+    // Clearing a surface nothing was written to changes no pixel; the lock
+    // is still taken, so a failing lock fails the fill as before.
+    const bool changesNothing = value == 0 && surface.IsBlank();
     TLockedRect locked;
-    if (const TResult result = surface.LockRect(locked, &r, false); DxFailed(result))
+    if (const TResult result = surface.LockRect(locked, &r, changesNothing); DxFailed(result))
         return result;
-    FillLocked(locked, 0, 0, r.Width(), r.Height(), value);
+    if (!changesNothing)
+        FillLocked(locked, 0, 0, r.Width(), r.Height(), value);
     return surface.UnlockRect();
 }
 

@@ -17,10 +17,24 @@ TResult TDxFaults::Take(TDxCall call)
 
 // ---------------------------------------------------------------- surfaces
 
-TDxSurface::TDxSurface(int width, int height, std::shared_ptr<TDxShared> shared)
-    : pixels_(width, height, QImage::Format_ARGB32), shared_(std::move(shared))
+QImage TDxShared::BlankPixels(int width, int height)
 {
-    pixels_.fill(0);
+    const QSize size(width, height);
+    for (const QImage& blank : blanks)
+        if (blank.size() == size)
+            return blank;
+    constexpr std::size_t KeptSizes = 4;
+    if (blanks.size() == KeptSizes)
+        blanks.erase(blanks.begin());
+    QImage blank(size, QImage::Format_ARGB32);
+    blank.fill(0);
+    blanks.push_back(blank);
+    return blank;
+}
+
+TDxSurface::TDxSurface(int width, int height, std::shared_ptr<TDxShared> shared)
+    : pixels_(shared->BlankPixels(width, height)), shared_(std::move(shared))
+{
 }
 
 TResult TDxSurface::LockRect(TLockedRect& out, const TRect* rect, bool readOnly)
@@ -38,6 +52,7 @@ TResult TDxSurface::LockRect(TLockedRect& out, const TRect* rect, bool readOnly)
     out.bits = base + static_cast<qsizetype>(r.top) * out.pitch + static_cast<qsizetype>(r.left) * 4;
     locked_ = true;
     lockedForWrite_ = !readOnly;
+    blank_ = blank_ && readOnly;
     return DxResult::Ok;
 }
 
@@ -56,6 +71,7 @@ TResult TDxSurface::UnlockRect()
 void TDxSurface::ReplacePixels(QImage image)
 {
     pixels_ = std::move(image);
+    blank_ = false;
     premultipliedStale_ = true;
 }
 

@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 #include <memory>
 #include <optional>
 
@@ -90,6 +91,11 @@ struct TDxShared {
     TDxFaults faults;
     int defaultPoolResources = 0;
     TImageCache images;
+    // Transparent black pixels of the sizes surfaces were made in lately,
+    // shared by every new surface of that size until it is written to: a
+    // picture load makes two full-size surfaces only to overwrite them.
+    QImage BlankPixels(int width, int height);
+    std::vector<QImage> blanks;
 };
 
 // 32-bit ARGB pixels with straight alpha, 0xAARRGGBB in memory order.
@@ -106,6 +112,8 @@ public:
     // drawing (converted once after each change).
     const QImage& Pixels() const { return pixels_; }
     void ReplacePixels(QImage image);
+    // Nothing has been written since the surface was made: every pixel is 0.
+    bool IsBlank() const { return blank_; }
     const QImage& DrawImage() const;
     // The one straight ARGB value of a small surface whose pixels all share
     // it (a tint, a line): drawn as a plain fill, which costs a fraction of
@@ -128,6 +136,7 @@ private:
     mutable bool premultipliedStale_ = true;
     bool locked_ = false;
     bool lockedForWrite_ = false;
+    bool blank_ = true;
     std::shared_ptr<TDxShared> shared_;
 };
 

@@ -74,6 +74,19 @@ TEST(SurfaceFill, PlannedLockFailureIsReported)
     EXPECT_EQ(FillRect(surface, TRect{0, 0, 4, 4}, 1), DxResult::Ok);  // once only
 }
 
+// New surfaces of one size share their blank pixels until written to.
+TEST(SurfaceFill, WritingOneNewSurfaceLeavesTheOthersBlank)
+{
+    auto shared = std::make_shared<TDxShared>();
+    TDxSurface first(8, 8, shared), second(8, 8, shared);
+    ASSERT_EQ(FillRect(first, TRect{0, 0, 8, 8}, 0xFF112233u), DxResult::Ok);
+    EXPECT_EQ(Pixel(first, 3, 3), 0xFF112233u);
+    EXPECT_EQ(Pixel(second, 3, 3), 0u);
+    EXPECT_EQ(Pixel(TDxSurface(8, 8, shared), 3, 3), 0u);
+    shared->faults.FailNext(TDxCall::LockRect, DxResult::InvalidCall);
+    EXPECT_EQ(FillRect(second, TRect{0, 0, 8, 8}, 0), DxResult::InvalidCall);  // a no-op clear still locks
+}
+
 TEST(RectScaling, RoundsHalfToEvenAndUnscalesBack)
 {
     const TScale half{0.5, 0.5};
