@@ -29,6 +29,7 @@ TEST(SaveSlotsDialog, LoadOffersOnlyReadableSavesAndShowsTheirChapter)
     TSaveState state;
     state.Saved = QDateTime::currentDateTimeUtc();
     state.Chapter = QStringLiteral("2. The Crossing");
+    state.Text.Bounds = {10, 585, 1014, 763};
     WriteSaveFile(dir.File(TSaveGame::SlotFileName(3)), state);
     dir.WriteUtf8(TSaveGame::SlotFileName(5), QStringLiteral("{\"format\": \"kvtparser-save\", \"vers"));
 
