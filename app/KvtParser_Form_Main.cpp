@@ -1,23 +1,32 @@
 #include "app/KvtParser_Form_Main.h"
 
+#include "app/ConsolePane.h"
+#include "app/DebuggerPanes.h"
 #include "app/KvtApplication.h"
+#include "app/ScriptView.h"
+#include "app/VariableEditing.h"
 #include "engine/Exceptions.h"
 #include "interpreter/CommandTable.h"
 #include "render/widgets/StubPanel.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QBuffer>
-#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
-#include <QTextCursor>
+#include <QTextEdit>
 #include <QVBoxLayout>
+
+#include <utility>
 
 TForm_Main::TForm_Main(TGame& game, TClock& clock)
     : game_(game),
@@ -56,7 +65,12 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
     resize(GameScreenWidth, GameScreenHeight + menuBar()->sizeHint().height());
     RegisterCommandTable(commands_, {&story_, &audio_, &presentation_, &cast_, &choices_});
     ApplyStartupSettings();
+    WireToolsPanel();
     story_.ResetAll();
+    // After the first reset: the chapter and section read "Unknown" until a
+    // story sets or clears them.
+    WireNotifications();
+    pendingRefresh_ = PaneParts::All;
 }
 
 TForm_Main::~TForm_Main() = default;
@@ -85,79 +99,148 @@ TPresentationParts TForm_Main::MakePresentationParts()
 
 void TForm_Main::CreateWidgets()
 {
-    auto* splitter = new QSplitter(Qt::Vertical, this);
-    viewport_ = new TStubPanel(splitter);
+    toolsSplitter_ = new QSplitter(Qt::Horizontal, this);
+    toolsSplitter_->setObjectName(QStringLiteral("splTools"));
+    editorSplitter_ = new QSplitter(Qt::Vertical, toolsSplitter_);
+    editorSplitter_->setObjectName(QStringLiteral("pnlGame"));
+    viewport_ = new TStubPanel(editorSplitter_);
     viewport_->setObjectName(QStringLiteral("pnlViewport"));
     viewport_->SetNoRepaint(true);
     viewport_->setMinimumSize(GameScreenWidth / 4, GameScreenHeight / 4);
     viewport_->setMouseTracking(true);
+    // A click on the game takes the focus from the console, so keys reach
+    // the story again.
+    viewport_->setFocusPolicy(Qt::ClickFocus);
     viewport_->installEventFilter(this);
+    editorSplitter_->addWidget(CreateEditorPane(editorSplitter_));
+    editorSplitter_->setStretchFactor(0, 1);
+    editorSplitter_->setChildrenCollapsible(false);
 
-    editorTabs_ = new QTabWidget(splitter);
-    auto* consolePage = new QWidget(editorTabs_);
-    auto* layout = new QVBoxLayout(consolePage);
-    layout->setContentsMargins(0, 0, 0, 0);
-    console_ = new QPlainTextEdit(consolePage);
-    console_->setReadOnly(true);
-    console_->installEventFilter(this);
-    commandEdit_ = new QLineEdit(consolePage);
-    layout->addWidget(console_);
-    layout->addWidget(commandEdit_);
-    editorTabs_->addTab(consolePage, QStringLiteral("Console"));
-    editorTabs_->hide();
-    connect(commandEdit_, &QLineEdit::returnPressed, this, [this] { game_.Guard([this] { edtCommandKeyPress(); }); });
-
-    splitter->setStretchFactor(0, 3);
-    setCentralWidget(splitter);
+    tools_ = new TToolsPanel({parser_, variables_, actors_, positions_}, toolsSplitter_);
+    tools_->hide();
+    toolsSplitter_->setStretchFactor(0, 1);
+    toolsSplitter_->setChildrenCollapsible(false);
+    setCentralWidget(toolsSplitter_);
 }
 
-void TForm_Main::CreateActions()
+QWidget* TForm_Main::CreateEditorPane(QWidget* parent)
 {
-    const bool debug = game_.DebugMode();
-    auto guarded = [this](void (TForm_Main::*method)()) {
-        return [this, method] { game_.Guard([this, method] { (this->*method)(); }); };
+    editorTabs_ = new QTabWidget(parent);
+    editorTabs_->setObjectName(QStringLiteral("pcEditor"));
+    editorTabs_->setDocumentMode(true);
+    scriptPage_ = new QWidget(editorTabs_);
+    auto* scriptLayout = new QVBoxLayout(scriptPage_);
+    scriptLayout->setContentsMargins(0, 0, 0, 0);
+    scriptView_ = new TScriptView({[this] { return parser_.LineCount(); },
+                                   [this](qsizetype line) { return parser_.Line(line); },
+                                   [this](qsizetype line) { return story_.Stepper().HasBreakpoint(int32_t(line)); }},
+                                  scriptPage_);
+    scriptView_->OnGutterClicked = [this](qsizetype line) { ToggleBreakpoint(line); };
+    scriptLayout->addWidget(scriptView_);
+    scriptPopup_ = new QMenu(this);
+    QAction* jump = scriptPopup_->addAction(QStringLiteral("Jump"));
+    connect(jump, &QAction::triggered, this, [this] { game_.Guard([this] { Jump1Click(); }); });
+    scriptView_->SetPopupMenu(scriptPopup_);
+
+    consolePage_ = new TConsolePane(editorTabs_);
+    consolePage_->OnCommand = [this](const QString& text) {
+        bool ran = false;
+        game_.Guard([&] {
+            edtCommandKeyPress(text);
+            ran = true;
+        });
+        return ran;
     };
 
+    editorTabs_->addTab(scriptPage_, QStringLiteral("Script"));
+    editorTabs_->addTab(consolePage_, QStringLiteral("Console"));
+    editorTabs_->setTabVisible(0, false);
+    editorTabs_->setTabVisible(1, false);
+    editorTabs_->hide();
+    return editorTabs_;
+}
+
+QAction* TForm_Main::AddAction(QMenu* menu, const QString& caption, void (TForm_Main::*handler)())
+{
+    QAction* action = menu->addAction(caption);
+    if (handler)
+        connect(action, &QAction::triggered, this, [this, handler] { game_.Guard([this, handler] { (this->*handler)(); }); });
+    return action;
+}
+
+// Qt flips a checkable action's state before its handler runs.
+QAction* TForm_Main::AddToggle(QMenu* menu, const QString& caption, void (TForm_Main::*handler)())
+{
+    QAction* action = AddAction(menu, caption, handler);
+    action->setCheckable(true);
+    return action;
+}
+
+// Every menu and its items, in menu order, in this one place.
+void TForm_Main::CreateMenus()
+{
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-    QAction* load = file->addAction(QStringLiteral("Load script"));
-    load->setVisible(debug);
-    connect(load, &QAction::triggered, this, guarded(&TForm_Main::actLoadExecute));
-    QAction* dependencies = file->addAction(QStringLiteral("Dependencies"));
-    dependencies->setVisible(debug);
-    connect(dependencies, &QAction::triggered, this, guarded(&TForm_Main::actDependenciesExecute));
-    saveActions_.AddTo(*file, *this, debug);
-    QAction* exit = file->addAction(QStringLiteral("Exit"));
-    connect(exit, &QAction::triggered, this, [this] { close(); });
+    actions_.Load = AddAction(file, QStringLiteral("Load script"), &TForm_Main::actLoadExecute);
+    actions_.Dependencies = AddAction(file, QStringLiteral("Dependencies"), &TForm_Main::actDependenciesExecute);
+    saveActions_.AddTo(*file, *this, game_.DebugMode());
+    file->addSeparator();
+    actions_.Fullscreen = AddToggle(file, QStringLiteral("Fullscreen"), &TForm_Main::actFullscreenExecute);
+    actions_.Fullscreen->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Return));
+    file->addSeparator();
+    actions_.Exit = AddAction(file, QStringLiteral("Exit"), nullptr);
+    connect(actions_.Exit, &QAction::triggered, this, [this] { close(); });
 
-    QMenu* flow = menuBar()->addMenu(QStringLiteral("Flow"));
-    QAction* restart = flow->addAction(QStringLiteral("Restart"));
-    connect(restart, &QAction::triggered, this, guarded(&TForm_Main::actFlowRestartExecute));
-    QAction* jump = flow->addAction(QStringLiteral("Jump To..."));
-    jump->setVisible(debug);
-    connect(jump, &QAction::triggered, this, guarded(&TForm_Main::actFlowJumpToExecute));
-
+    QMenu* settings = menuBar()->addMenu(QStringLiteral("Settings"));
+    actions_.ShowScript = AddToggle(settings, QStringLiteral("Show Script"), &TForm_Main::actShowScriptExecute);
+    actions_.ShowConsole = AddToggle(settings, QStringLiteral("Console"), &TForm_Main::actShowConsoleExecute);
+    actions_.ShowTools = AddToggle(settings, QStringLiteral("Tools"), &TForm_Main::actShowToolsExecute);
+    settings->addSeparator();
     // Missing asset files are only logged unless the author turns this off;
     // readers, who never see the menu, always have it on.
-    QMenu* settings = menuBar()->addMenu(QStringLiteral("Settings"));
-    settings->menuAction()->setVisible(debug);
-    QAction* skipMissing = settings->addAction(QStringLiteral("Skip Missing Files"));
-    skipMissing->setCheckable(true);
-    skipMissing->setChecked(missingFiles_.SkipMissingFiles);
-    connect(skipMissing, &QAction::toggled, this, [this](bool on) { missingFiles_.SkipMissingFiles = on; });
+    actions_.SkipMissingFiles = AddToggle(settings, QStringLiteral("Skip Missing Files"), nullptr);
+    actions_.SkipMissingFiles->setChecked(missingFiles_.SkipMissingFiles);
+    connect(actions_.SkipMissingFiles, &QAction::toggled, this, [this](bool on) { missingFiles_.SkipMissingFiles = on; });
 
-    QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
-    actConsole_ = view->addAction(QStringLiteral("Console"));
-    actConsole_->setCheckable(true);
-    actConsole_->setVisible(debug);
-    connect(actConsole_, &QAction::toggled, editorTabs_, &QWidget::setVisible);
-    actFullscreen_ = view->addAction(QStringLiteral("Fullscreen"));
-    actFullscreen_->setCheckable(true);
-    actFullscreen_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Return));
-    // Full screen hides the menu, and Qt ignores shortcuts whose widgets are
-    // all hidden: the window itself keeps the way back.
-    addAction(actFullscreen_);
-    connect(actFullscreen_, &QAction::triggered, this,
-            [this](bool on) { game_.Guard([this, on] { actFullscreenExecute(on); }); });
+    QMenu* gameMenu = menuBar()->addMenu(QStringLiteral("Game"));
+    actions_.FlowRestart = AddAction(gameMenu, QStringLiteral("Restart"), &TForm_Main::actFlowRestartExecute);
+    actions_.Next = AddAction(gameMenu, QStringLiteral("Next"), nullptr);  // does nothing, as it always did
+    actions_.FlowJumpTo = AddAction(gameMenu, QStringLiteral("Jump To..."), &TForm_Main::actFlowJumpToExecute);
+
+    QMenu* debug = menuBar()->addMenu(QStringLiteral("Debug"));
+    actions_.Continue = AddAction(debug, QStringLiteral("Continue"), &TForm_Main::actContinueExecute);
+    actions_.Continue->setShortcut(QKeySequence(Qt::Key_F5));
+    actions_.Step = AddAction(debug, QStringLiteral("Step"), &TForm_Main::actStepExecute);
+    actions_.Step->setShortcut(QKeySequence(Qt::Key_F10));
+    actions_.StepInto = AddAction(debug, QStringLiteral("Step Into"), &TForm_Main::actStepIntoExecute);
+    actions_.StepInto->setShortcut(QKeySequence(Qt::Key_F11));
+    actions_.StepOut = AddAction(debug, QStringLiteral("Step Out"), &TForm_Main::actStepOutExecute);
+    actions_.StepOut->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F11));
+    debug->addSeparator();
+    actions_.ToggleBreakpoint = AddAction(debug, QStringLiteral("Toggle Breakpoint"), &TForm_Main::actToggleBreakpointExecute);
+    actions_.ToggleBreakpoint->setShortcut(QKeySequence(Qt::Key_F9));
+
+    // Readers see the game and its way out; the author's tools need "Debug".
+    const bool debugMode = game_.DebugMode();
+    for (QAction* action : {actions_.ShowScript, actions_.ShowConsole, actions_.ShowTools, actions_.SkipMissingFiles,
+                            actions_.FlowJumpTo, actions_.Load, actions_.Dependencies})
+        action->setVisible(debugMode);
+    settings->menuAction()->setVisible(debugMode);
+    debug->menuAction()->setVisible(debugMode);
+    // Nothing stops a reader's story, whatever keys are pressed.
+    for (QAction* action : debug->actions())
+        action->setEnabled(debugMode);
+}
+
+// Full screen hides the menu, and Qt ignores shortcuts whose widgets are
+// all hidden: the window itself keeps the ways back and the stepping keys.
+void TForm_Main::CreateActions()
+{
+    CreateMenus();
+    addAction(actions_.Fullscreen);
+    if (game_.DebugMode())
+        for (QAction* action : {actions_.Continue, actions_.Step, actions_.StepInto, actions_.StepOut,
+                                actions_.ToggleBreakpoint})
+            addAction(action);
 }
 
 TRenderCallbacks TForm_Main::MakeRenderCallbacks()
@@ -193,10 +276,12 @@ void TForm_Main::ReleaseDevice()
 
 void TForm_Main::ApplyWindowMode(bool fullscreen)
 {
+    // Full screen is the game alone: no menu, editor pane or tools.
+    actions_.Fullscreen->setChecked(fullscreen);
     menuBar()->setVisible(!fullscreen);
-    editorTabs_->setVisible(!fullscreen && actConsole_->isChecked());
+    tools_->setVisible(!fullscreen && actions_.ShowTools->isChecked());
+    UpdateEditorPane();
     viewport_->SetKeepAspect(fullscreen);
-    actFullscreen_->setChecked(fullscreen);
     // Before start-up shows the window, the mode is only remembered.
     if (!isVisible())
         return;
@@ -226,11 +311,33 @@ void TForm_Main::FitViewportToGameScreen()
     const QSize gameScreen(GameScreenWidth, GameScreenHeight);
     for (int round = 0; round < 2 && viewport_->size() != gameScreen; ++round)
         resize(size() + gameScreen - viewport_->size());
+    if (tools_->isVisible() || editorTabs_->isVisible())
+        KeepWorkbenchOnScreen();
 }
 
-void TForm_Main::actFullscreenExecute(bool on)
+// The workbench's panes come on top of the game screen; on a screen too
+// small for both, the viewport gives way and the frame is stretched into it,
+// rather than the panes reaching past the screen's edge.
+void TForm_Main::KeepWorkbenchOnScreen()
 {
-    render_->SetFullscreen(on);
+    const QRect available = screen()->availableGeometry();
+    QSize frame = frameGeometry().size() - size();
+    // Before the window manager has framed the window, its frame is unknown:
+    // allow for a title bar and borders of the usual size.
+    if (frame.isNull()) {
+        const int border = style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        frame = QSize(2 * border, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * border);
+    }
+    const QSize fits = size().boundedTo(available.size() - frame);
+    if (fits == size())
+        return;
+    resize(fits);
+    move(available.topLeft());
+}
+
+void TForm_Main::actFullscreenExecute()
+{
+    render_->SetFullscreen(actions_.Fullscreen->isChecked());
 }
 
 void TForm_Main::SaveScreenshot(const QString& fileName)
@@ -255,8 +362,18 @@ QByteArray TForm_Main::ThumbnailPng()
 void TForm_Main::ApplyStartupSettings()
 {
     render_->SetDisplayFps(game_.GetBoolOption(QStringLiteral("DisplayFps"), false));
-    if (game_.DebugMode() && game_.GetBoolOption(QStringLiteral("ShowConsoleOnStartup"), false))
-        actConsole_->setChecked(true);
+    // Readers' settings files may carry anything under these keys: they are
+    // not even read without "Debug".
+    if (game_.DebugMode()) {
+        actions_.ShowTools->setChecked(game_.GetBoolOption(QStringLiteral("ShowToolsOnStartup"), false));
+        actions_.ShowConsole->setChecked(game_.GetBoolOption(QStringLiteral("ShowConsoleOnStartup"), false));
+        actions_.ShowScript->setChecked(game_.GetBoolOption(QStringLiteral("ShowScriptOnStartup"), false));
+    }
+    tools_->setVisible(actions_.ShowTools->isChecked());
+    editorTabs_->setTabVisible(editorTabs_->indexOf(scriptPage_), actions_.ShowScript->isChecked());
+    editorTabs_->setTabVisible(editorTabs_->indexOf(consolePage_), actions_.ShowConsole->isChecked());
+    editorTabs_->setCurrentWidget(actions_.ShowScript->isChecked() ? scriptPage_ : consolePage_);
+    UpdateEditorPane();
     const int32_t scramble = game_.GetIntOption(QStringLiteral("Scramble"), 0);
     parser_.ScrambleKey = uint8_t(scramble & 0xFF);
     if (parser_.ScrambleKey != 0)
@@ -265,7 +382,14 @@ void TForm_Main::ApplyStartupSettings()
 
 void TForm_Main::AdvanceFrame()
 {
-    story_.AdvanceFrame();
+    // However the frame ends, the panes show what it changed.
+    try {
+        story_.AdvanceFrame();
+    } catch (...) {
+        FlushPaneRefresh();
+        throw;
+    }
+    FlushPaneRefresh();
 }
 
 void TForm_Main::RenderFrame()
@@ -277,6 +401,8 @@ void TForm_Main::RenderFrame()
 
 void TForm_Main::PumpMessages()
 {
+    // A blocking "wait" pumps from inside its line: the panes follow it too.
+    FlushPaneRefresh();
     game_.PumpMessages();
 }
 
@@ -285,40 +411,9 @@ void TForm_Main::Log(const QString& message)
     game_.Log(message);
 }
 
-// Laying out a line in the pane costs far more than running a script line,
-// so a hidden pane only keeps the lines it will show; they go in all at once
-// when it is shown.
 void TForm_Main::AppendConsoleLine(const QString& line)
 {
-    if (!console_->isVisible()) {
-        consoleBacklog_.append(line);
-        if (consoleBacklog_.size() > ConsoleLines + ConsoleDropStep)
-            consoleBacklog_.remove(0, consoleBacklog_.size() - ConsoleLines);
-        return;
-    }
-    console_->appendPlainText(line);
-    DropOldestConsoleLines();
-}
-
-void TForm_Main::FlushConsoleBacklog()
-{
-    if (consoleBacklog_.isEmpty())
-        return;
-    console_->appendPlainText(consoleBacklog_.join(u'\n'));
-    consoleBacklog_.clear();
-    DropOldestConsoleLines();
-}
-
-// Not the pane's own block limit: a full pane would drop one line per append
-// and measure every line left each time. Dropping in steps measures it once
-// per step.
-void TForm_Main::DropOldestConsoleLines()
-{
-    if (console_->blockCount() <= ConsoleLines + ConsoleDropStep)
-        return;
-    QTextCursor oldest(console_->document());
-    oldest.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, console_->blockCount() - ConsoleLines);
-    oldest.removeSelectedText();
+    consolePage_->AppendLine(line);
 }
 
 void TForm_Main::CloseMainWindow()
@@ -348,6 +443,14 @@ void TForm_Main::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+// Typing in the console or any other text box is never a reader's key.
+bool TForm_Main::TextInputHasFocus() const
+{
+    QWidget* focus = focusWidget();  // the window's own, active or not
+    return qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus)
+           || qobject_cast<QTextEdit*>(focus) || qobject_cast<QAbstractSpinBox*>(focus);
+}
+
 void TForm_Main::keyPressEvent(QKeyEvent* event)
 {
     const bool modifiers = (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier;
@@ -360,28 +463,29 @@ void TForm_Main::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Down: key = TReaderKey::Down; break;
     default: QMainWindow::keyPressEvent(event); return;
     }
+    if (TextInputHasFocus())
+        return;
     game_.Guard([&] { story_.HandleKey(key, modifiers); });
 }
 
 bool TForm_Main::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == console_ && event->type() == QEvent::Show)
-        FlushConsoleBacklog();
     if (watched != viewport_)
         return QMainWindow::eventFilter(watched, event);
+    auto point = [event] { return static_cast<QMouseEvent*>(event)->position().toPoint(); };
     switch (event->type()) {
     case QEvent::Resize:
         render_->SetViewportSize(viewport_->size(), viewport_->devicePixelRatioF());
         break;
     case QEvent::MouseMove:
-        pbViewportMouseMove(static_cast<QMouseEvent*>(event));
+        pbViewportMouseMove(point());
         break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:  // the second press of a double click is a press too
-        pbViewportMouseDown(static_cast<QMouseEvent*>(event));
+        pbViewportMouseDown(point());
         return true;
     case QEvent::MouseButtonRelease:
-        pbViewportMouseUp(static_cast<QMouseEvent*>(event));
+        pbViewportMouseUp(point());
         return true;
     default:
         break;
@@ -389,26 +493,53 @@ bool TForm_Main::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm_Main::pbViewportMouseDown(QMouseEvent* event)
+// In a window, presses that reach the window itself fell on a splitter, a
+// tab or a caption strip, and must not advance the story; only in full
+// screen is the whole window the game.
+bool TForm_Main::WindowMouseCounts(QMouseEvent* event, QPoint& point) const
 {
-    const QPoint point = event->position().toPoint();
+    if (!isFullScreen())
+        return false;
+    point = viewport_->mapFrom(this, event->position().toPoint());
+    return true;
+}
+
+void TForm_Main::mousePressEvent(QMouseEvent* event)
+{
+    if (QPoint point; WindowMouseCounts(event, point))
+        pbViewportMouseDown(point);
+}
+
+void TForm_Main::mouseMoveEvent(QMouseEvent* event)
+{
+    if (QPoint point; WindowMouseCounts(event, point))
+        pbViewportMouseMove(point);
+}
+
+void TForm_Main::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (QPoint point; WindowMouseCounts(event, point))
+        pbViewportMouseUp(point);
+}
+
+void TForm_Main::pbViewportMouseDown(QPoint point)
+{
     render_->SetMousePos(point);
     const QPoint game = render_->ViewportToGame(point);
     game_.Guard([&] { story_.HandleMouseDown(game.x(), game.y()); });
 }
 
-void TForm_Main::pbViewportMouseMove(QMouseEvent* event)
+void TForm_Main::pbViewportMouseMove(QPoint point)
 {
     // The position is stored before anything else looks at the move.
-    const QPoint point = event->position().toPoint();
     render_->SetMousePos(point);
     const QPoint game = render_->ViewportToGame(point);
     game_.Guard([&] { story_.HandleMouseMove(game.x(), game.y()); });
 }
 
-void TForm_Main::pbViewportMouseUp(QMouseEvent* event)
+void TForm_Main::pbViewportMouseUp(QPoint point)
 {
-    const QPoint game = render_->ViewportToGame(event->position().toPoint());
+    const QPoint game = render_->ViewportToGame(point);
     game_.Guard([&] { story_.HandleMouseUp(game.x(), game.y()); });
 }
 
@@ -447,9 +578,145 @@ void TForm_Main::actFlowJumpToExecute()
         story_.JumpFromTools(*label);
 }
 
-void TForm_Main::edtCommandKeyPress()
+void TForm_Main::edtCommandKeyPress(const QString& text)
 {
-    story_.RunConsoleCommand(commandEdit_->text());
-    // Only a command that ran clears the box; a typo stays to be mended.
-    commandEdit_->clear();
+    story_.RunConsoleCommand(text);
+}
+
+// ---------------------------------------------------------------- author's panes
+
+void TForm_Main::WireNotifications()
+{
+    auto mark = [this](unsigned part) { return [this, part] { pendingRefresh_ |= part; }; };
+    parser_.OnLinesChanged = mark(PaneParts::Lines);
+    parser_.OnStackChanged = mark(PaneParts::Stack);
+    parser_.OnPositionChanged = mark(PaneParts::Position);
+    variables_.OnChanged = mark(PaneParts::Variables);
+    actors_.SetOnChange([this](const TActorManager&) { pendingRefresh_ |= PaneParts::Actors; });
+    positions_.SetOnChange([this](const TPositionManager&) { pendingRefresh_ |= PaneParts::Positions; });
+    story_.OnMarkersChanged = [this] {
+        tools_->SetChapter(story_.Chapter());
+        tools_->SetSection(story_.Section());
+    };
+    // A stop is shown at once, not at the next frame's end.
+    story_.Stepper().OnPausedChanged = [this] {
+        pendingRefresh_ |= PaneParts::Position;
+        FlushPaneRefresh();
+    };
+}
+
+void TForm_Main::WireToolsPanel()
+{
+    tools_->OnLabelDoubleClicked = [this](const QString& label) { game_.Guard([&] { lbLabelsDblClick(label); }); };
+    tools_->OnAddVariable = [this] {
+        game_.Guard([this] { game_.RunModal([this] { AddVariableThroughDialog(game_.Dialogs(), variables_); }); });
+    };
+    tools_->OnEditVariable = [this](int index) {
+        game_.Guard([&] { game_.RunModal([&] { EditVariableThroughDialog(game_.Dialogs(), variables_, index); }); });
+    };
+    tools_->OnDeleteVariable = [this](int index) { game_.Guard([&] { variables_.Delete(index); }); };
+}
+
+// A hidden pane is left alone; showing it rebuilds it whole.
+void TForm_Main::FlushPaneRefresh()
+{
+    const unsigned due = std::exchange(pendingRefresh_, 0);
+    if (due == 0)
+        return;
+    if (actions_.ShowScript->isChecked()) {
+        if (due & PaneParts::Lines)
+            RefreshScriptView();
+        if (due & (PaneParts::Lines | PaneParts::Position))
+            ShowCurrentLine();
+    }
+    if (actions_.ShowTools->isChecked())
+        tools_->Refresh(due);
+}
+
+void TForm_Main::UpdateEditorPane()
+{
+    const bool anyPage = editorTabs_->isTabVisible(editorTabs_->indexOf(scriptPage_))
+                         || editorTabs_->isTabVisible(editorTabs_->indexOf(consolePage_));
+    editorTabs_->setVisible(anyPage && !actions_.Fullscreen->isChecked());
+}
+
+void TForm_Main::actShowScriptExecute()
+{
+    const bool on = actions_.ShowScript->isChecked();
+    editorTabs_->setTabVisible(editorTabs_->indexOf(scriptPage_), on);
+    UpdateEditorPane();
+    if (on) {
+        editorTabs_->setCurrentWidget(scriptPage_);
+        RefreshScriptView();
+        ShowCurrentLine();
+    }
+}
+
+void TForm_Main::actShowConsoleExecute()
+{
+    const bool on = actions_.ShowConsole->isChecked();
+    editorTabs_->setTabVisible(editorTabs_->indexOf(consolePage_), on);
+    UpdateEditorPane();
+    if (on)
+        editorTabs_->setCurrentWidget(consolePage_);
+}
+
+void TForm_Main::actShowToolsExecute()
+{
+    const bool on = actions_.ShowTools->isChecked();
+    tools_->setVisible(on && !actions_.Fullscreen->isChecked());
+    if (on)
+        tools_->RefreshTools();
+}
+
+void TForm_Main::RefreshScriptView()
+{
+    scriptView_->Refresh();
+}
+
+void TForm_Main::ShowCurrentLine()
+{
+    scriptView_->ShowCurrentLine(parser_.Position);
+}
+
+void TForm_Main::Jump1Click()
+{
+    if (scriptView_->isVisible())
+        story_.JumpToCaretLine(int32_t(scriptView_->CaretLine()));
+}
+
+void TForm_Main::lbLabelsDblClick(const QString& label)
+{
+    story_.JumpFromLabelsList(label);
+}
+
+void TForm_Main::ToggleBreakpoint(qsizetype line)
+{
+    story_.Stepper().ToggleBreakpoint(int32_t(line));
+    scriptView_->viewport()->update();
+}
+
+void TForm_Main::actToggleBreakpointExecute()
+{
+    ToggleBreakpoint(scriptView_->CaretLine());
+}
+
+void TForm_Main::actContinueExecute()
+{
+    story_.Stepper().Continue();
+}
+
+void TForm_Main::actStepExecute()
+{
+    story_.Stepper().Step();
+}
+
+void TForm_Main::actStepIntoExecute()
+{
+    story_.Stepper().StepInto();
+}
+
+void TForm_Main::actStepOutExecute()
+{
+    story_.Stepper().StepOut();
 }

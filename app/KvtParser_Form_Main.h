@@ -31,12 +31,37 @@
 
 class QAction;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QSplitter;
 class QTabWidget;
 class QWidget;
+class TConsolePane;
 class TGame;
+class TScriptView;
 class TStubPanel;
+class TToolsPanel;
+
+// The window's actions; the menus show them, and the window keeps the
+// shortcuts of those that must work in full screen too.
+struct TMainActions {
+    QAction* Load = nullptr;
+    QAction* Dependencies = nullptr;
+    QAction* Fullscreen = nullptr;
+    QAction* Exit = nullptr;
+    QAction* ShowScript = nullptr;
+    QAction* ShowConsole = nullptr;
+    QAction* ShowTools = nullptr;
+    QAction* SkipMissingFiles = nullptr;
+    QAction* FlowRestart = nullptr;
+    QAction* Next = nullptr;
+    QAction* FlowJumpTo = nullptr;
+    QAction* Continue = nullptr;
+    QAction* Step = nullptr;
+    QAction* StepInto = nullptr;
+    QAction* StepOut = nullptr;
+    QAction* ToggleBreakpoint = nullptr;
+};
 
 // The main window creates and owns the story's long-lived objects and wires
 // them to the widgets. The logic lives in the objects; this file only
@@ -87,32 +112,63 @@ public:
     bool RepaintSuspended() const override { return render_->RepaintSuspended(); }
     void SetTitle(const QString& title) override;
 
+    const TMainActions& Actions() const { return actions_; }
+    TToolsPanel& Tools() { return *tools_; }
+    TScriptView& ScriptPane() { return *scriptView_; }
+    // Brings the visible panes up to date with what the story changed since
+    // the last call; runs once a frame.
+    void FlushPaneRefresh();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateWidgets();
+    QWidget* CreateEditorPane(QWidget* parent);
     void CreateActions();
+    void CreateMenus();
+    QAction* AddAction(QMenu* menu, const QString& caption, void (TForm_Main::*handler)());
+    QAction* AddToggle(QMenu* menu, const QString& caption, void (TForm_Main::*handler)());
     void ApplyStartupSettings();
+    void WireNotifications();
+    void WireToolsPanel();
     void actLoadExecute();
     void actDependenciesExecute();
     void actFlowRestartExecute();
     void actFlowJumpToExecute();
-    void edtCommandKeyPress();
-    void actFullscreenExecute(bool on);
-    void pbViewportMouseDown(QMouseEvent* event);
-    void pbViewportMouseMove(QMouseEvent* event);
-    void pbViewportMouseUp(QMouseEvent* event);
+    void actShowScriptExecute();
+    void actShowConsoleExecute();
+    void actShowToolsExecute();
+    void actContinueExecute();
+    void actStepExecute();
+    void actStepIntoExecute();
+    void actStepOutExecute();
+    void actToggleBreakpointExecute();
+    void Jump1Click();
+    void lbLabelsDblClick(const QString& label);
+    void UpdateEditorPane();
+    void RefreshScriptView();
+    void ShowCurrentLine();
+    void ToggleBreakpoint(qsizetype line);
+    void edtCommandKeyPress(const QString& text);
+    void actFullscreenExecute();
+    void pbViewportMouseDown(QPoint point);
+    void pbViewportMouseMove(QPoint point);
+    void pbViewportMouseUp(QPoint point);
+    bool WindowMouseCounts(QMouseEvent* event, QPoint& point) const;
+    bool TextInputHasFocus() const;
     void ApplyWindowMode(bool fullscreen);
     void FitViewportToGameScreen();
+    void KeepWorkbenchOnScreen();
     TRenderCallbacks MakeRenderCallbacks();
     TPresentationParts MakePresentationParts();
     QByteArray ThumbnailPng();
     void WireLayers();
-    void FlushConsoleBacklog();
-    void DropOldestConsoleLines();
 
     TGame& game_;
     TClock& clock_;
@@ -147,14 +203,15 @@ private:
     bool renderOnDemandOnly_ = false;
 
     TStubPanel* viewport_ = nullptr;
-    QTabWidget* editorTabs_ = nullptr;
-    QPlainTextEdit* console_ = nullptr;
-    // Lines logged while the console was hidden; the pane shows the last
-    // ConsoleLines of everything logged, give or take one drop step.
-    QStringList consoleBacklog_;
-    static constexpr int ConsoleLines = 10000;
-    static constexpr int ConsoleDropStep = 1000;
-    QLineEdit* commandEdit_ = nullptr;
-    QAction* actConsole_ = nullptr;
-    QAction* actFullscreen_ = nullptr;
+    QSplitter* toolsSplitter_ = nullptr;   // splTools: game area | tools panel
+    QSplitter* editorSplitter_ = nullptr;  // splEditor: viewport over editor pane
+    QTabWidget* editorTabs_ = nullptr;     // pcEditor
+    QWidget* scriptPage_ = nullptr;
+    TConsolePane* consolePage_ = nullptr;
+    TScriptView* scriptView_ = nullptr;
+    QMenu* scriptPopup_ = nullptr;         // pmScript
+    TToolsPanel* tools_ = nullptr;
+    TMainActions actions_;
+    // PaneParts the story changed since the panes were last brought up to date.
+    unsigned pendingRefresh_ = 0;
 };

@@ -119,7 +119,6 @@ void TSaveActions::AddTo(QMenu& file, QWidget& window, bool debug)
     QAction* reload = add(QStringLiteral("Reload script"), QKeySequence(Qt::CTRL | Qt::Key_R), &TSaveActions::ReloadScript);
     reload->setVisible(debug);
     reload->setEnabled(debug);
-    file.addSeparator();
 }
 
 QString TSaveActions::SlotPath(const QString& name) const
@@ -203,10 +202,7 @@ void TSaveActions::ReloadScript()
 {
     if (!game_.DebugMode())
         return;
-    std::vector<int32_t> lines = LinesToFollow ? LinesToFollow() : std::vector<int32_t>{};
-    const QStringList problems = saves_.ReloadScript(lines);
-    if (OnLinesFollowed)
-        OnLinesFollowed(lines);
+    const QStringList problems = saves_.ReloadScript();
     game_.Log(QStringLiteral("Script reloaded."));
     Report(QStringLiteral("Reload script"), problems);
 }

@@ -4,10 +4,8 @@
 #include <QDialog>
 #include <QString>
 
-#include <cstdint>
 #include <functional>
 #include <optional>
-#include <vector>
 
 class QListWidget;
 class QMenu;
@@ -59,12 +57,6 @@ public:
     void QuickSave();
     void QuickLoad();
     void ReloadScript();
-
-    // For the debugger: lines (breakpoints) that a reload moves with their
-    // text. The first gives them before, the second receives them after,
-    // -1 for a line no longer found.
-    std::function<std::vector<int32_t>()> LinesToFollow;
-    std::function<void(const std::vector<int32_t>&)> OnLinesFollowed;
 
 private:
     QString SlotPath(const QString& name) const;

@@ -92,12 +92,6 @@ void SplitParams(QStringView text, QStringList& params)
         out.Put(text.sliced(first, last - first + 1));
 }
 
-QString FileNameWithoutFolder(const QString& path)
-{
-    const qsizetype cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-    return path.mid(cut + 1);
-}
-
 QString WithScrambledExtension(const QString& fileName)
 {
     const QString normal = NormalizeSeparators(fileName);
@@ -113,6 +107,12 @@ QString CannotOpen(const QString& fileName)
 }
 
 } // namespace
+
+QString FileNameWithoutFolder(const QString& path)
+{
+    const qsizetype cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return path.mid(cut + 1);
+}
 
 void ParseCommandLine(const QString& line, TCmdData& data)
 {

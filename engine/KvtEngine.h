@@ -18,6 +18,8 @@
 void ParseCommandLine(const QString& line, TCmdData& data);
 // Removes one pair of enclosing double quotes from a parameter.
 QString UnquoteParam(const QString& text);
+// The last part of a path written with "/" or "\\".
+QString FileNameWithoutFolder(const QString& path);
 
 // Which stretch of the flat line list came from which file, and from which
 // line of it, so any line can be named "file@line".

@@ -60,6 +60,7 @@ TInterpreter::TInterpreter(const TStoryParts& parts)
       chars_(parts.Chars),
       cast_(parts.Cast),
       speakers_(parts.Speakers),
+      stepper_(parser_, [this](const QString& message) { host_.Log(message); }),
       commandCache_(parser_, commands_)
 {
     choices_.SetOnButtonClicked([this](TScreenButton& button) { ButtonClicked(button); });
@@ -107,7 +108,7 @@ bool TInterpreter::LayersMoveWithTime() const
 
 void TInterpreter::ExecuteUntilWait()
 {
-    if (Halted || WaitState != WaitStates::Run)
+    if (Halted || WaitState != WaitStates::Run || stepper_.Paused())
         return;
     parser_.BeginUpdate();
     try {
@@ -122,6 +123,8 @@ void TInterpreter::ExecuteUntilWait()
                 continue;
             }
             const int32_t index = parser_.Position;
+            if (stepper_.Armed() && stepper_.StopsBefore(index))
+                break;
             parser_.NextLine();  // before running: a line that throws is not retried
             if (RunLine(index) == TStep::Leave && !AnswerClickAtOnce())
                 break;
@@ -389,6 +392,7 @@ void TInterpreter::OpenScript(const QString& fileName)
     InTextBlock = false;
     choices_.HideMenu();
     parser_.LoadScript(fileName);
+    stepper_.ScriptReloaded();
     fonts_.LoadFonts(parser_.FontsFolder());
     // Before the images folder: a malformed "_images.code" is reported, but
     // the story it came with still runs.
@@ -399,6 +403,7 @@ void TInterpreter::OpenScript(const QString& fileName)
 void TInterpreter::Restart()
 {
     parser_.Rewind();
+    stepper_.Reset();
     InTextBlock = false;
     choices_.HideMenu();
     ResetSession();
@@ -428,6 +433,13 @@ void TInterpreter::JumpFromTools(const QString& label)
     JumpToLabel(label);
     WaitState = WaitStates::Run;
     Halted = false;
+}
+
+void TInterpreter::JumpFromLabelsList(const QString& label)
+{
+    JumpToLabel(label);
+    if (WaitState == WaitStates::Choice)
+        WaitState = WaitStates::Run;
 }
 
 void TInterpreter::JumpToCaretLine(int32_t line)

@@ -6,6 +6,7 @@
 #include "engine/KvtVariables.h"
 #include "engine/ProductGlobals.h"
 #include "interpreter/CommandCache.h"
+#include "interpreter/DebugStepper.h"
 #include "interpreter/DriverWaits.h"
 #include "interpreter/InterpreterHost.h"
 #include "interpreter/TextCommands.h"
@@ -91,6 +92,9 @@ public:
     void RunConsoleCommand(const QString& text);
     void JumpFromTools(const QString& label);
     void JumpToCaretLine(int32_t line);
+    // The labels list's double-click. A menu it leaves is hidden, and its
+    // wait ends with it, so the story goes on from the label.
+    void JumpFromLabelsList(const QString& label);
 
     // ---- reader input
     // Mouse points are in game-screen units. While the story waits for a
@@ -119,7 +123,7 @@ public:
     // nothing to wait for.
     bool IsFinished() const;
     // True while lines run without waiting for anything.
-    bool IsRunning() const { return WaitState == WaitStates::Run && !IsFinished(); }
+    bool IsRunning() const { return WaitState == WaitStates::Run && !IsFinished() && !stepper_.Paused(); }
     // True while a layer changes with time alone (text typing out, a pan, a
     // fade, an animated cursor), so frames must keep coming while the story
     // waits for the reader.
@@ -138,6 +142,10 @@ public:
     // Headless "--skip": every click wait is answered inside the step loop,
     // as long as the step budget lasts, without a pass of the main loop.
     bool AnswerClicksInStepLoop = false;
+
+    // Breakpoints and stepping; while it holds the story, no line runs.
+    TDebugStepper& Stepper() { return stepper_; }
+    const TDebugStepper& Stepper() const { return stepper_; }
 
     const QString& Chapter() const { return chapter_; }
     const QString& Section() const { return section_; }
@@ -250,6 +258,7 @@ private:
     TActorCommands& cast_;
     TCharacterLines& speakers_;
 
+    TDebugStepper stepper_;
     QString chapter_;
     QString section_;
     QString title_;

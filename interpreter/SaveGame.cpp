@@ -393,7 +393,7 @@ void TSaveGame::RestoreAudio(const TSavedAudio& audio, QStringList& problems)
 
 // ---------------------------------------------------------------- reload
 
-QStringList TSaveGame::ReloadScript(std::vector<int32_t>& followLines)
+QStringList TSaveGame::ReloadScript()
 {
     TKvtParser& parser = parts_.Parser;
     const QString file = parser.ScriptFile();
@@ -409,11 +409,9 @@ QStringList TSaveGame::ReloadScript(std::vector<int32_t>& followLines)
     std::vector<std::pair<TScriptPosition, TParams>> frames;
     for (const TStackFrame& frame : parser.Stack())
         frames.emplace_back(EncodePosition(parser, frame.ReturnLine), frame.Params);
-    std::vector<TScriptPosition> followed;
-    for (const int32_t line : followLines)
-        followed.push_back(EncodePosition(parser, line));
 
     parser.LoadScript(file);
+    parts_.Story.Stepper().ScriptReloaded();
     QStringList problems;
     const TPlacedPosition placed = PlacePosition(parser, here);
     if (!placed.Problem.isEmpty())
@@ -428,10 +426,6 @@ QStringList TSaveGame::ReloadScript(std::vector<int32_t>& followLines)
     parser.RestoreStack(std::move(stack), placed.Line);
     if (!placed.Problem.isEmpty())
         parts_.Story.RestoreDriver(WaitStates::Run, 0, false, false);
-    for (size_t i = 0; i < followLines.size(); ++i) {
-        const TPlacedPosition moved = PlacePosition(parser, followed[i]);
-        followLines[i] = moved.Problem.isEmpty() ? moved.Line : -1;
-    }
     return problems;
 }
 

@@ -6,9 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <cstdint>
 #include <functional>
-#include <vector>
 
 class TActorManager;
 class TBgControl;
@@ -65,12 +63,10 @@ public:
     // as it was (a line moved by an edit, a picture gone), for the reader.
     QStringList Apply(const TSaveState& state);
     // Reads the script and its includes from disk again and goes on at the
-    // same line with everything else as it is. A script that no longer loads
-    // raises and leaves the running one in place. `followLines` (line
-    // indices of the old script, breakpoints for instance) are moved to
-    // where the same lines are now, -1 for those no longer found. Returns
-    // the problems, as Apply does.
-    QStringList ReloadScript(std::vector<int32_t>& followLines);
+    // same line with everything else as it is; breakpoints follow their
+    // lines. A script that no longer loads raises and leaves the running one
+    // in place. Returns the problems, as Apply does.
+    QStringList ReloadScript();
 
     // The folder of this story's save slots: beside "globals.dat" when the
     // story names its product, else one per script in the user data folder.
