@@ -85,6 +85,10 @@ TCommandLineOptions ParseCommandLineOptions(const QStringList& arguments)
             options.SettingsFile = reader.TakeValue(arg);
         } else if (arg == u"--screenshot") {
             options.Screenshot = reader.TakeValue(arg);
+        } else if (arg == u"--save") {
+            options.SaveFile = reader.TakeValue(arg);
+        } else if (arg == u"--load") {
+            options.LoadFile = reader.TakeValue(arg);
         } else if (arg == u"--screenshot-every") {
             options.ScreenshotEvery = reader.TakeCount(arg, 1);
             options.ScreenshotFolder = reader.TakeValue(arg);
@@ -103,7 +107,8 @@ TCommandLineOptions ParseCommandLineOptions(const QStringList& arguments)
 void ResolveAgainstStartFolder(TCommandLineOptions& options, const QString& startFolder)
 {
     const QDir start(startFolder);
-    for (QString* path : {&options.SettingsFile, &options.Screenshot, &options.ScreenshotFolder})
+    for (QString* path : {&options.SettingsFile, &options.Screenshot, &options.ScreenshotFolder, &options.SaveFile,
+                          &options.LoadFile})
         if (!path->isEmpty())
             *path = QDir::cleanPath(start.absoluteFilePath(*path));
 }
@@ -132,5 +137,7 @@ QString UsageText()
         "  --transcript           print every text shown to the reader on standard output\n"
         "  --strict               exit with status 1 when any error was reported\n"
         "  --screenshot FILE      write the last frame as PNG on exit\n"
-        "  --screenshot-every N DIR  write a PNG of every Nth frame into DIR\n");
+        "  --screenshot-every N DIR  write a PNG of every Nth frame into DIR\n"
+        "  --save FILE            write a save of the story as it stands when the run ends\n"
+        "  --load FILE            start from a save; SCRIPT may be left out, the save names it\n");
 }

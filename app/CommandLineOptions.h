@@ -27,6 +27,8 @@ struct TCommandLineOptions {
     QString Screenshot;
     int64_t ScreenshotEvery = 0;
     QString ScreenshotFolder;
+    QString SaveFile;
+    QString LoadFile;
 };
 
 // A usage error: the program prints the one-line message and exits with 2.

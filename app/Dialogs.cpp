@@ -54,3 +54,10 @@ std::optional<QString> TQtDialogs::EditVariable(const QString& name, const QStri
 {
     return EditVariableDialog(parent_, name, value, guard_);
 }
+
+std::optional<int> TQtDialogs::ChooseSaveSlot(TSlotMode mode, const QString& folder)
+{
+    TForm_Saves dialog(parent_, mode, folder);
+    dialog.exec();
+    return dialog.ChosenSlot();
+}

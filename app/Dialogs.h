@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/KvtParser_Form_Saves.h"
 #include "app/KvtParser_Form_VarEdit.h"
 
 #include <QString>
@@ -23,6 +24,8 @@ public:
     virtual std::optional<TVariableEntry> AddVariable() = 0;
     // The new value of the variable.
     virtual std::optional<QString> EditVariable(const QString& name, const QString& value) = 0;
+    // A save slot of `folder`, 1-based.
+    virtual std::optional<int> ChooseSaveSlot(TSlotMode mode, const QString& folder) = 0;
 };
 
 class TQtDialogs final : public TDialogs {
@@ -36,6 +39,7 @@ public:
     void ShowDependencies(const TKvtParser& parser) override;
     std::optional<TVariableEntry> AddVariable() override;
     std::optional<QString> EditVariable(const QString& name, const QString& value) override;
+    std::optional<int> ChooseSaveSlot(TSlotMode mode, const QString& folder) override;
 
 private:
     QWidget* parent_;

@@ -8,6 +8,7 @@
 #include "engine/FileSystem.h"
 #include "engine/KvtEngine.h"
 #include "interpreter/DependencyScan.h"
+#include "interpreter/SaveFile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -246,7 +247,7 @@ void TGame::Initialize(const TCommandLineOptions& options)
 // bundled demo plays; with no display it plays by itself into the terminal.
 void TGame::ChooseDemoWhenNothingGiven()
 {
-    if (!options_.Script.isNull() || !settings_.GetStringOption(QStringLiteral("Script"), QString()).isEmpty())
+    if (!options_.Script.isNull() || !options_.LoadFile.isEmpty() || !settings_.GetStringOption(QStringLiteral("Script"), QString()).isEmpty())
         return;
     for (const QString& folder : {appFolder_ + QStringLiteral("../../examples"), QStringLiteral(KVT_SOURCE_DIR "/examples")}) {
         const QString demo = QDir(folder).absoluteFilePath(QStringLiteral("demo/demo.kvt"));
@@ -276,11 +277,39 @@ void TGame::PrintMenu(const QStringList& captions)
 int TGame::Run()
 {
     OpenStartScript();
+    // A run asked to go on from a save must not play the story from its
+    // start instead.
+    if (!options_.LoadFile.isEmpty() && !LoadStartSave())
+        return 1;
     if (!options_.Headless)
         form_->ShowMainWindow();
     MainLoop();
     SaveFinalScreenshot();
+    if (!options_.SaveFile.isEmpty()) {
+        bool saved = false;
+        Guard([&] {
+            form_->SaveActions().SaveToFile(options_.SaveFile);
+            saved = true;
+        });
+        if (!saved)
+            return 1;
+    }
     return 0;
+}
+
+bool TGame::LoadStartSave()
+{
+    bool loaded = false;
+    Guard([&] {
+        const TSaveState state = ReadSaveFile(options_.LoadFile);
+        // Story time goes on from the save, so what moves with time (an
+        // animated cursor) shows what one uninterrupted run would.
+        if (virtualClock_ && int32_t(state.StoryTime - clock_->TickCount()) > 0)
+            virtualClock_->Advance(state.StoryTime - clock_->TickCount());
+        form_->SaveActions().Load(state, options_.LoadFile);
+        loaded = true;
+    });
+    return loaded;
 }
 
 void TGame::OpenStartScript()
@@ -294,6 +323,8 @@ void TGame::OpenStartScript()
             form_->Story().JumpToLabel(entry);
         return;
     }
+    if (options_.Script.isEmpty() && !options_.LoadFile.isEmpty())
+        Guard([this] { options_.Script = ReadSaveFile(options_.LoadFile).Story.ScriptPath; });
     if (options_.Script.isEmpty())
         return;
     Guard([this] { form_->Story().OpenScript(options_.Script); });

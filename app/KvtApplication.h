@@ -68,6 +68,7 @@ private:
     int Run();
     int RunCheck();
     void OpenStartScript();
+    bool LoadStartSave();
     void MainLoop();
     bool RunOnePass();
     void WaitForEvents();

@@ -12,6 +12,7 @@
 
 #include <QAbstractSpinBox>
 #include <QAction>
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -51,7 +52,11 @@ TForm_Main::TForm_Main(TGame& game, TClock& clock)
               background_, selectionBox_, screenObjects_, render_->MouseCursorPicture(), presentation_, choices_,
               chars_, cast_, speakers_}),
       audio_(sound_, parser_, missingFiles_, story_, [this](const QString& message) { Log(message); }),
-      reader_(story_, product_, textBox_, sound_, clock_, [this](const QString& message) { Log(message); })
+      reader_(story_, product_, textBox_, sound_, clock_, [this](const QString& message) { Log(message); }),
+      saves_({story_, clock_, parser_, variables_, product_, sound_, textBox_, images_, background_, selectionBox_,
+              screenObjects_, render_->MouseCursorPicture(), [this](bool on) { render_->ShowMouseCursorPicture(on); },
+              choices_, actors_, positions_, chars_, *this}),
+      saveActions_(game, saves_, [this] { return ThumbnailPng(); })
 {
     WireLayers();
     variables_.OnLog = [this](const QString& message) { Log(message); };
@@ -188,6 +193,7 @@ void TForm_Main::CreateMenus()
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     actions_.Load = AddAction(file, QStringLiteral("Load script"), &TForm_Main::actLoadExecute);
     actions_.Dependencies = AddAction(file, QStringLiteral("Dependencies"), &TForm_Main::actDependenciesExecute);
+    saveActions_.AddTo(*file, *this, game_.DebugMode());
     file->addSeparator();
     actions_.Fullscreen = AddToggle(file, QStringLiteral("Fullscreen"), &TForm_Main::actFullscreenExecute);
     actions_.Fullscreen->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Return));
@@ -349,6 +355,19 @@ void TForm_Main::SaveScreenshot(const QString& fileName)
 {
     if (!render_->SaveScreenshot(fileName))
         throw Exception(QStringLiteral("Cannot write screenshot \"%1\".").arg(fileName));
+}
+
+// The game screen as it is now, small, for a save slot's picture.
+QByteArray TForm_Main::ThumbnailPng()
+{
+    const QImage frame = render_->GrabFrame();
+    if (frame.isNull())
+        return {};
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    frame.scaled(256, 192, Qt::KeepAspectRatio, Qt::SmoothTransformation).save(&buffer, "PNG");
+    return png;
 }
 
 void TForm_Main::ApplyStartupSettings()

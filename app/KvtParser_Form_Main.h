@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/KvtParser_Form_Saves.h"
 #include "assets/CharManager.h"
 #include "assets/ImageLoader.h"
 #include "audio/SoundPlayer.h"
@@ -16,6 +17,7 @@
 #include "interpreter/MissingFiles.h"
 #include "interpreter/PresentationCommands.h"
 #include "interpreter/ReaderSession.h"
+#include "interpreter/SaveGame.h"
 #include "render/BgControl.h"
 #include "render/FontUtils.h"
 #include "render/HistoryOverlay.h"
@@ -105,6 +107,7 @@ public:
     // Draws a frame now and writes it as PNG; raises when it cannot.
     void SaveScreenshot(const QString& fileName);
     TRenderDevice& Render() { return *render_; }
+    TSaveActions& SaveActions() { return saveActions_; }
 
     // TInterpreterHost
     void Log(const QString& message) override;
@@ -172,6 +175,7 @@ private:
     void KeepWorkbenchOnScreen();
     TRenderCallbacks MakeRenderCallbacks();
     TPresentationParts MakePresentationParts();
+    QByteArray ThumbnailPng();
     void WireLayers();
 
     TGame& game_;
@@ -203,6 +207,8 @@ private:
     TInterpreter story_;
     TAudioCommands audio_;
     TReaderSession reader_;
+    TSaveGame saves_;
+    TSaveActions saveActions_;
 
     bool renderOnDemandOnly_ = false;
 

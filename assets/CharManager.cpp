@@ -334,6 +334,26 @@ void TCharManager::ShowChar(TCharSlot& slot, TPoseRef pose, TPositionRef positio
         PlaceChar(slot);
 }
 
+TCharSlot& TCharManager::RestoreChar(const QString& name, TActorRef actor, TPoseRef pose, TPositionRef position,
+                                     bool visible, QPoint place)
+{
+    TCharSlot& slot = AddChar(name, std::move(actor));
+    if (position) {
+        position->Occupied = true;
+        // Positions used after the load must count as newer than the saved ones.
+        useCounter_ = std::max(useCounter_, position->UseOrder);
+        slot.position_ = std::move(position);
+    }
+    slot.x_ = place.x();
+    slot.y_ = place.y();
+    slot.visible_ = visible;
+    List(slot);
+    Changed();
+    if (pose)
+        SetPose(slot, std::move(pose));
+    return slot;
+}
+
 void TCharManager::ReshowChar(TCharSlot& slot)
 {
     if (slot.visible_ || !slot.position_ || !slot.pose_)

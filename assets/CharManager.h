@@ -15,6 +15,7 @@
 #include "render/GraphicControls.h"
 
 #include <QHash>
+#include <QPoint>
 #include <QString>
 
 #include <cstdint>
@@ -176,6 +177,11 @@ public:
     // with neither. A pose picture that cannot be loaded raises; the
     // character then keeps the new pose without a picture.
     void ShowChar(TCharSlot& slot, TPoseRef pose, TPositionRef position);
+    // A character as a save recorded it, standing at its place, shown or
+    // not. A pose picture that cannot be loaded raises; the character then
+    // stands without it, as after a failed pose change.
+    TCharSlot& RestoreChar(const QString& name, TActorRef actor, TPoseRef pose, TPositionRef position,
+                           bool visible, QPoint place);
     // Brings back a character that another one pushed off its position.
     void ReshowChar(TCharSlot& slot);
     // Hides whoever is shown on the position; they keep their place.

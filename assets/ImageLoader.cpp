@@ -174,6 +174,7 @@ std::unique_ptr<TDxPicture> TImageManager::LoadImage(const QString& name) const
     picture->SetDevice(device_);
     Log(QStringLiteral("Loading image ") + image.file + u'.');
     LoadResolved(image, *picture);
+    picture->SetImageName(name);
     return picture;
 }
 
@@ -183,6 +184,7 @@ void TImageManager::ReloadImage(const QString& name, TDxPicture& picture) const
     Log(QStringLiteral("Loading image ") + image.file + u'.');
     picture.Clear();
     LoadResolved(image, picture);
+    picture.SetImageName(name);
 }
 
 void TImageManager::ApplySettings(TDxPicture& picture, const TImageSettings& entry)

@@ -195,6 +195,7 @@ void TSoundPlayer::PlayMusic(const QString& file, int volume, uint32_t fadeMs)
         FadeOutRemaining = fadeMs;
     }
     Retire(std::move(Music));
+    MusicFile = opened ? file : QString();
     if (opened) {
         MusicTargetVolume = uint8_t(std::clamp(volume, 0, 255));
         MusicFadeRemaining = fadeMs;
@@ -259,16 +260,21 @@ void TSoundPlayer::UpdateFadeOut(uint32_t elapsed)
 
 void TSoundPlayer::PlayBgSound(const QString& file, bool once, int volume)
 {
+    BgSoundFile.clear();
     if (file.isEmpty()) {
         BgSoundSample.reset();  // freeing the sample stops its channel
         return;
     }
     PlaySample(BgSoundSample, BgSoundChannel, file, !once, volume);
+    BgSoundFile = file;
+    BgSoundLoop = !once;
+    BgSoundVolume = std::clamp(volume, 0, 255);
 }
 
 void TSoundPlayer::SetBgSoundVolume(int volume)
 {
     SetScriptChannelVolume(BgSoundChannel, volume);
+    BgSoundVolume = std::clamp(volume, 0, 255);
 }
 
 int TSoundPlayer::MusicMixerVolume(float volume) const

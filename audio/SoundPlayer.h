@@ -75,6 +75,11 @@ public:
     int32_t FadingChannel = 10;
     std::unique_ptr<TSample> BgSoundSample;
     std::unique_ptr<TSample> EffectSample;
+    // What plays, as the calls named it, so a save can start it again.
+    QString MusicFile;
+    QString BgSoundFile;
+    bool BgSoundLoop = false;
+    int BgSoundVolume = 0;
 
 private:
     std::unique_ptr<TMusicStream> OpenStream(const QString& file);

@@ -154,6 +154,7 @@ void TKvtParser::LoadScript(const QString& fileName)
         const TScriptSource source = LocateScriptFile(fileName);
         const uint32_t mainText = ReadScriptSource(source);
         const QFileInfo mainFile(source.Path);
+        scriptFile_ = mainFile.absoluteFilePath();
         scriptFolder_ = mainFile.absoluteDir().absolutePath();
         if (!scriptFolder_.endsWith(u'/'))
             scriptFolder_ += u'/';
@@ -392,6 +393,13 @@ void TKvtParser::ClearStack()
 {
     stack_.clear();
     Position = 0;
+    NotifyStack();
+}
+
+void TKvtParser::RestoreStack(std::vector<TStackFrame> frames, int32_t position)
+{
+    stack_ = std::move(frames);
+    Position = position;
     NotifyStack();
 }
 

@@ -69,6 +69,8 @@ public:
     uint64_t Generation() const { return generation_; }
 
     const QString& ScriptFolder() const { return scriptFolder_; }
+    // The main script as found on disk, absolute; empty before a load.
+    const QString& ScriptFile() const { return scriptFile_; }
     QString ImagesFolder() const { return scriptFolder_ + QStringLiteral("images/"); }
     QString MusicFolder() const { return scriptFolder_ + QStringLiteral("music/"); }
     QString SoundFolder() const { return scriptFolder_ + QStringLiteral("sound/"); }
@@ -85,6 +87,8 @@ public:
     void ReturnFromCall();
     void ReturnTo(int32_t line);
     void ClearStack();
+    // A saved call stack (oldest frame first) and position put back.
+    void RestoreStack(std::vector<TStackFrame> frames, int32_t position);
     void Rewind();
     QString GetCallParam(const QString& text) const;
     int32_t FindLabel(const QString& name) const;
@@ -119,6 +123,7 @@ private:
     std::vector<TFileBlock> blocks_;
     std::vector<qsizetype> blockStarts_;  // first line index of each block
     QString scriptFolder_;
+    QString scriptFile_;
     std::vector<TStackFrame> stack_;
     int32_t updateLock_ = 0;
     uint64_t generation_ = 0;

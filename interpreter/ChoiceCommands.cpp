@@ -30,18 +30,28 @@ void TChoiceCommands::Log(const QString& message) const
 
 // ---------------------------------------------------------------- menus
 
-void TChoiceCommands::ShowMenu()
+void TChoiceCommands::FillBox()
 {
     TSelectionBox& box = parts_.SelectionBox;
     box.ClearItems();
-    QStringList captions;
-    for (const TItemPair& item : items_) {
+    for (const TItemPair& item : items_)
         box.AddItem(item.Caption);
-        captions.append(item.Caption);
-    }
     box.SetVisible(true);
+}
+
+void TChoiceCommands::ShowMenu()
+{
+    FillBox();
     if (OnMenuShown)
-        OnMenuShown(captions);
+        OnMenuShown(parts_.SelectionBox.Items());
+}
+
+void TChoiceCommands::RestoreMenu(std::vector<TItemPair> items, bool shown)
+{
+    HideMenu();
+    items_ = std::move(items);
+    if (shown)
+        FillBox();
 }
 
 void TChoiceCommands::HideMenu()
@@ -107,8 +117,6 @@ TChoiceCommands::TPlacement TChoiceCommands::ReadPlacement(const TCmdData& cmd, 
         RaiseInvalidValue(cmd, QStringLiteral("coordinates"), x + u',' + y);
     placement.X = xValue;
     placement.Y = yValue;
-    if (parts_.ScreenObjects.Find(placement.Name))
-        throw Exception(QStringLiteral("Object \"%1\" is already present.").arg(placement.Name));
     return placement;
 }
 
@@ -122,11 +130,31 @@ void TChoiceCommands::Place(std::unique_ptr<TScreenImg> object, const TPlacement
     parts_.ScreenObjects.Add(std::move(object));
 }
 
+void TChoiceCommands::PlaceImage(const QString& name, const QString& image, int x, int y)
+{
+    if (parts_.ScreenObjects.Find(name))
+        throw Exception(QStringLiteral("Object \"%1\" is already present.").arg(name));
+    Place(std::make_unique<TScreenImg>(parts_.Images.LoadImage(image)), {name, image, x, y});
+}
+
+void TChoiceCommands::PlaceButton(const QString& name, const QString& image, int x, int y, const QString& target)
+{
+    if (parts_.ScreenObjects.Find(name))
+        throw Exception(QStringLiteral("Object \"%1\" is already present.").arg(name));
+    auto button = std::make_unique<TScreenButton>(parts_.Images.LoadImage(image));
+    button->SetTarget(target);
+    button->SetOnClick([this](TScreenButton& clicked) {
+        if (onButtonClicked_)
+            onButtonClicked_(clicked);
+    });
+    Place(std::move(button), {name, image, x, y});
+}
+
 CommandResult TChoiceCommands::CmdImg(const TCmdData& cmd)
 {
     RequireParamCount(cmd, 3);
     const TPlacement placement = ReadPlacement(cmd, ImageFullForm);
-    Place(std::make_unique<TScreenImg>(parts_.Images.LoadImage(placement.Image)), placement);
+    PlaceImage(placement.Name, placement.Image, placement.X, placement.Y);
     return WaitStates::Run;
 }
 
@@ -134,12 +162,6 @@ CommandResult TChoiceCommands::CmdBtn(const TCmdData& cmd)
 {
     RequireParamCount(cmd, 4);
     const TPlacement placement = ReadPlacement(cmd, ButtonFullForm);
-    auto button = std::make_unique<TScreenButton>(parts_.Images.LoadImage(placement.Image));
-    button->SetTarget(ButtonLabel(cmd));
-    button->SetOnClick([this](TScreenButton& clicked) {
-        if (onButtonClicked_)
-            onButtonClicked_(clicked);
-    });
-    Place(std::move(button), placement);
+    PlaceButton(placement.Name, placement.Image, placement.X, placement.Y, ButtonLabel(cmd));
     return WaitStates::Run;
 }

@@ -46,6 +46,13 @@ public:
     // Hides the box and forgets the pending choices.
     void HideMenu();
     const std::vector<TItemPair>& PendingItems() const { return items_; }
+    // Puts back pending choices as a save recorded them; a menu that was
+    // shown is shown again without being told anew (a transcript printed it).
+    void RestoreMenu(std::vector<TItemPair> items, bool shown);
+    // Places an image or a button as "img" and "btn" do; raises before
+    // anything is made when the name is taken or the picture cannot be loaded.
+    void PlaceImage(const QString& name, const QString& image, int x, int y);
+    void PlaceButton(const QString& name, const QString& image, int x, int y, const QString& target);
     // The label of the highlighted choice; none while nothing is highlighted.
     std::optional<QString> HighlightedTarget() const;
 
@@ -72,6 +79,7 @@ private:
     // `fullForm` parameters. Raises before anything is made.
     TPlacement ReadPlacement(const TCmdData& cmd, qsizetype fullForm) const;
     void Place(std::unique_ptr<TScreenImg> object, const TPlacement& placement);
+    void FillBox();
     void Log(const QString& message) const;
 
     TChoiceParts parts_;

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace {
 
@@ -120,6 +121,14 @@ void TInterpreter::ExecuteUntilWait()
     try {
         TStepBudget budget(StepBudgetMs);
         while (parser_.Position >= 0 && parser_.Position < parser_.LineCount() && !budget.Exhausted()) {
+            if (resumedWaitMs_ > 0) {
+                WaitRemaining = std::exchange(resumedWaitMs_, 0);
+                WaitState = WaitStates::Interval;
+                WaitInterval();
+                if (WaitState != WaitStates::Run)
+                    break;
+                continue;
+            }
             const int32_t index = parser_.Position;
             if (stepper_.Armed() && stepper_.StopsBefore(index))
                 break;
@@ -191,12 +200,13 @@ TInterpreter::TStep TInterpreter::RunCommand(const TParsedCommand& parsed)
     switch (WaitState) {
     case WaitStates::Run:
         return TStep::Continue;
+    // A load during the wait may leave the driver waiting for the reader.
     case WaitStates::Interval:
         WaitInterval();
-        return TStep::Continue;
+        return WaitState == WaitStates::Run ? TStep::Continue : TStep::Leave;
     case WaitStates::SoundEnd:
         WaitSoundEnd();
-        return TStep::Continue;
+        return WaitState == WaitStates::Run ? TStep::Continue : TStep::Leave;
     case WaitStates::Exit:
         host_.CloseMainWindow();
         return TStep::Leave;
@@ -312,6 +322,32 @@ void TInterpreter::SetSoundWait(uint32_t ms, bool stopSoundAfterWait)
     StopSoundAfterWait = stopSoundAfterWait;
 }
 
+// ---------------------------------------------------------------- saves
+
+void TInterpreter::RestoreDriver(int32_t waitState, uint32_t waitRemaining, bool inTextBlock, bool halted)
+{
+    const bool timed = waitState == WaitStates::Interval && waitRemaining > 0;
+    const bool forReader = waitState == WaitStates::Click || waitState == WaitStates::Choice
+                           || waitState == WaitStates::Button;
+    WaitState = forReader ? waitState : WaitStates::Run;
+    resumedWaitMs_ = timed ? waitRemaining : 0;
+    // A blocking wait the load happened in ends now; the restored one, if
+    // any, begins afresh.
+    WaitRemaining = 0;
+    InTextBlock = inTextBlock;
+    Halted = halted;
+}
+
+void TInterpreter::RestoreMarkers(const QString& title, const QString& chapter, const QString& section)
+{
+    title_ = title;
+    if (!title.isEmpty())
+        host_.SetTitle(title);
+    chapter_ = chapter;
+    section_ = section;
+    NotifyMarkers();
+}
+
 // ---------------------------------------------------------------- jumps
 
 void TInterpreter::JumpToLabel(const QString& name)
@@ -356,6 +392,8 @@ void TInterpreter::ResetSession()
     cast_.ResetStage();
     chapter_.clear();
     section_.clear();
+    title_.clear();
+    resumedWaitMs_ = 0;
     NotifyMarkers();
 }
 

@@ -161,6 +161,13 @@ public:
 
     const QString& Chapter() const { return chapter_; }
     const QString& Section() const { return section_; }
+    const QString& Title() const { return title_; }
+
+    // ---- saves and reloads
+    // The driver as a save recorded it. A timed wait goes on for the time it
+    // had left; a wait for a sound effect ends, since effects are not saved.
+    void RestoreDriver(int32_t waitState, uint32_t waitRemaining, bool inTextBlock, bool halted);
+    void RestoreMarkers(const QString& title, const QString& chapter, const QString& section);
 
     TTextShownHandler OnTextShown;
     TTextPresentedHandler OnTextPresented;
@@ -269,6 +276,9 @@ private:
     QString chapter_;
     QString section_;
     int32_t runningLine_ = -1;  // the script line the step loop runs, for OnTextPresented
+    QString title_;
+    // A restored timed wait, begun at the next line the driver would run.
+    uint32_t resumedWaitMs_ = 0;
     TCommandCache commandCache_;
     QHash<quint64, int32_t> blockScanCache_;
     uint64_t blockScanGeneration_ = 0;

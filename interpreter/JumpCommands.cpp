@@ -43,6 +43,7 @@ CommandResult TInterpreter::CmdTitle(const TCmdData& cmd)
 {
     RequireParam(cmd, QStringLiteral("text"));
     host_.SetTitle(cmd.Params[0]);
+    title_ = cmd.Params[0];
     return WaitStates::Run;
 }
 

@@ -105,6 +105,29 @@ void TBgControl::ZoomTo(int percent, uint32_t interval)
     zoomRemaining_ = interval;
 }
 
+TBgMotion TBgControl::Motion() const
+{
+    return {posX_, posY_, targetX_, targetY_, posRemaining_, zoom_, targetZoom_, zoomRemaining_,
+            tintAlpha_, tintTarget_, tintRemaining_};
+}
+
+void TBgControl::SetMotion(const TBgMotion& m)
+{
+    posX_ = m.X;
+    posY_ = m.Y;
+    targetX_ = m.TargetX;
+    targetY_ = m.TargetY;
+    posRemaining_ = m.MoveRemaining;
+    zoom_ = m.Zoom;
+    targetZoom_ = m.TargetZoom;
+    zoomRemaining_ = m.ZoomRemaining;
+    tintAlpha_ = m.TintAlpha;
+    tintTarget_ = m.TintTarget;
+    tintRemaining_ = m.TintRemaining;
+    tintDirty_ = true;
+    Changed();
+}
+
 void TBgControl::SetTintColor(TColorValue color)
 {
     if (color == tintColor_)

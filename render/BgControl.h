@@ -10,6 +10,17 @@
 
 #include <memory>
 
+struct TBgMotion {
+    double X = 0, Y = 0, TargetX = 0, TargetY = 0;
+    uint32_t MoveRemaining = 0;
+    double Zoom = 100;
+    int TargetZoom = 100;
+    uint32_t ZoomRemaining = 0;
+    double TintAlpha = 0;
+    uint8_t TintTarget = 0;
+    uint32_t TintRemaining = 0;
+};
+
 class TBgControl : public TGraphicObject {
 public:
     explicit TBgControl(const TClock& clock);
@@ -44,6 +55,11 @@ public:
     void SetTintAlpha(uint8_t alpha);
     void FadeTintTo(uint8_t alpha, uint32_t interval);
     double TintAlpha() const { return tintAlpha_; }
+
+    // Where the pan, zoom and tint stand and where they go, mid-way values
+    // included, so a saved view comes back exactly.
+    TBgMotion Motion() const;
+    void SetMotion(const TBgMotion& motion);
 
     // Whether a pan, zoom or tint fade is still under way.
     bool IsAnimating() const { return posRemaining_ > 0 || zoomRemaining_ > 0 || tintRemaining_ > 0; }

@@ -93,6 +93,7 @@ void TDxPicture::LoadTextureFrom(const QString& fileName)
 
 void TDxPicture::LoadFromFile(const QString& fileName)
 {
+    imageName_.clear();
     LoadTextureFrom(fileName);
     fileName_ = fileName;
     frameWidth_ = info_.width;
@@ -105,6 +106,7 @@ void TDxPicture::LoadFromFile(const QString& fileName)
 void TDxPicture::Clear()
 {
     fileName_.clear();
+    imageName_.clear();
     texture_.reset();
     frameWidth_ = frameHeight_ = frameCount_ = 0;
     if (onLoad_)
@@ -134,6 +136,13 @@ void TDxPicture::SetFrame(int frame)
 {
     frame = std::max(frame, 0);
     currentFrame_ = frameCount_ > 0 ? frame % frameCount_ : 0;
+}
+
+void TDxPicture::RestoreAnimation(int frame, uint32_t lastFrameTick)
+{
+    SetFrame(frame);
+    lastFrameTick_ = lastFrameTick;
+    Changed();
 }
 
 void TDxPicture::ResetAnimation()

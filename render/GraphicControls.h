@@ -64,6 +64,10 @@ public:
     int Width() const { return texture_ ? info_.width : 0; }
     int Height() const { return texture_ ? info_.height : 0; }
     const QString& FileName() const { return fileName_; }
+    // The image name a script loaded it by (an alias, or a file name with
+    // or without extension); empty for a picture loaded from a path.
+    const QString& ImageName() const { return imageName_; }
+    void SetImageName(const QString& name) { imageName_ = name; }
     const TImageInfo& ImageInfo() const { return info_; }
     const TDxTexture* Texture() const { return texture_.get(); }
 
@@ -82,6 +86,9 @@ public:
     int FramesPerRow() const { return framesPerRow_; }
     int CurrentFrame() const { return currentFrame_; }
     uint32_t FrameInterval() const { return frameInterval_; }
+    uint32_t LastFrameTick() const { return lastFrameTick_; }
+    // The shown frame and when it came, as a save recorded them.
+    void RestoreAnimation(int frame, uint32_t lastFrameTick);
     // The source rectangle of the shown frame (the whole image without frames).
     TRect FrameRect() const;
 
@@ -101,6 +108,7 @@ private:
     std::unique_ptr<TDxTexture> texture_;
     TImageInfo info_;
     QString fileName_;
+    QString imageName_;
     TColorValue colorKey_ = NoColor;
     std::function<void(TDxPicture&)> onLoad_;
     int frameCount_ = 0;

@@ -416,7 +416,7 @@ void TRenderDevice::ResumeRepaint()
     frameNeeded_ = true;
 }
 
-bool TRenderDevice::SaveScreenshot(const QString& fileName)
+QImage TRenderDevice::GrabFrame()
 {
     if (device_) {
         const QSize shown = renderSize_;
@@ -425,6 +425,11 @@ bool TRenderDevice::SaveScreenshot(const QString& fileName)
         RenderFrame();
         UseRenderSize(shown);
     }
-    const QImage& image = PresentedImage();
+    return PresentedImage();
+}
+
+bool TRenderDevice::SaveScreenshot(const QString& fileName)
+{
+    const QImage image = GrabFrame();
     return !image.isNull() && image.save(fileName, "PNG");
 }

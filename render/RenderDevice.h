@@ -130,6 +130,8 @@ public:
     // Draws a frame at the game screen's own 1024 x 768 and saves it, or
     // (without a device) saves the last frame.
     bool SaveScreenshot(const QString& fileName);
+    // A frame drawn now at the game screen's size; null without a frame.
+    QImage GrabFrame();
 
     const std::shared_ptr<TDxDevice>& Device() const { return device_; }
     TDxSprite* Sprite() const { return sprite_.get(); }

@@ -147,7 +147,8 @@ TEST_F(DebuggerWindowTest, ReadersSeeOnlyTheGameItemsAndNoPanes)
     TForm_Main& form = Start({"ShowToolsOnStartup=1", "ShowScriptOnStartup=1", "ShowConsoleOnStartup=oops"});
     form.ShowMainWindow();
     EXPECT_EQ(VisibleMenus(form),
-              (QStringList{"File: Fullscreen|Exit", "Game: Restart|Next|History|Skip|Auto|Preferences..."}));
+              (QStringList{"File: Save...|Load...|Quick Save|Quick Load|Fullscreen|Exit",
+                           "Game: Restart|Next|History|Skip|Auto|Preferences..."}));
     EXPECT_FALSE(Child<QTabWidget>(form, "pnlTools").isVisible());
     EXPECT_FALSE(Child<QTabWidget>(form, "pcEditor").isVisible());
     EXPECT_FALSE(form.Actions().Step->isEnabled());
@@ -159,7 +160,7 @@ TEST_F(DebuggerWindowTest, AuthorsGetEveryMenuAndThePanesTheSettingsAskFor)
     TForm_Main& form = Start({"Debug=1", "ShowToolsOnStartup=1", "ShowScriptOnStartup=1"});
     form.ShowMainWindow();
     EXPECT_EQ(VisibleMenus(form),
-              (QStringList{"File: Load script|Dependencies|Fullscreen|Exit",
+              (QStringList{"File: Load script|Dependencies|Save...|Load...|Quick Save|Quick Load|Reload script|Fullscreen|Exit",
                            "Settings: Show Script|Console|Tools|Skip Missing Files",
                            "Game: Restart|Next|Jump To...|History|Skip|Auto|Preferences...",
                            "Debug: Continue|Step|Step Into|Step Out|Toggle Breakpoint"}));

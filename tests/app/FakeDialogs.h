@@ -27,7 +27,15 @@ public:
         return EditedValue;
     }
 
+    std::optional<int> ChooseSaveSlot(TSlotMode, const QString& folder) override
+    {
+        SlotFolder = folder;
+        return Slot;
+    }
+
     QStringList Errors;
+    std::optional<int> Slot;
+    QString SlotFolder;
     const TKvtParser* DependenciesShownFor = nullptr;
     // What the story does behind a modal dialog.
     std::function<void()> WhileOpen;
