@@ -105,21 +105,12 @@ QStringList SpreadLabels(qsizetype lines)
     return labels;
 }
 
-QString WriteFlatScript(const QTemporaryDir& dir, qsizetype lines)
-{
-    QStringList text;
-    text.reserve(lines);
-    for (qsizetype i = 0; i < lines; ++i)
-        text.append(bench::TypicalLine(i));
-    return bench::WriteScript(dir, QStringLiteral("flat.kvt"), bench::JoinLines(text));
-}
-
 void BM_FindLabel(benchmark::State& state)
 {
     TCwdGuard cwd;
     QTemporaryDir dir;
     TKvtParser parser;
-    parser.LoadScript(WriteFlatScript(dir, state.range(0)));
+    parser.LoadScript(bench::WriteFlatScript(dir, state.range(0)));
     const QStringList labels = SpreadLabels(state.range(0));
     for (const QString& label : labels)
         if (parser.FindLabel(label) < 0)
@@ -137,7 +128,7 @@ void BM_FindLabelFirstLookup(benchmark::State& state)
 {
     TCwdGuard cwd;
     QTemporaryDir dir;
-    const QString path = WriteFlatScript(dir, state.range(0));
+    const QString path = bench::WriteFlatScript(dir, state.range(0));
     const QString label = SpreadLabels(state.range(0)).last();
     TKvtParser parser;
     for (auto _ : state) {

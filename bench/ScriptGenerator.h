@@ -46,6 +46,16 @@ inline QString JoinLines(const QStringList& lines)
     return lines.join(u'\n') + u'\n';
 }
 
+// A script of `lines` typical lines in one file, no includes.
+inline QString WriteFlatScript(const QTemporaryDir& dir, qsizetype lines)
+{
+    QStringList text;
+    text.reserve(lines);
+    for (qsizetype i = 0; i < lines; ++i)
+        text.append(TypicalLine(i));
+    return WriteScript(dir, QStringLiteral("flat.kvt"), JoinLines(text));
+}
+
 // A main file and `includeCount` included files whose expanded script has
 // `totalLines` lines; the includes sit evenly between the main file's own
 // lines. Returns the main file's path.

@@ -11,22 +11,13 @@
 
 namespace {
 
-QString WriteLongScript(const QTemporaryDir& dir, qsizetype lines)
-{
-    QStringList text;
-    text.reserve(lines);
-    for (qsizetype i = 0; i < lines; ++i)
-        text.append(bench::TypicalLine(i));
-    return bench::WriteScript(dir, QStringLiteral("long.kvt"), bench::JoinLines(text));
-}
-
 // What the author waits for after a load: the pane takes the new lines and
 // draws its first screen, at the top and, after a jump, near the end.
 void BM_ScriptPaneShowsLoadedScript(benchmark::State& state)
 {
     QTemporaryDir dir;
     TKvtParser parser;
-    parser.LoadScript(WriteLongScript(dir, state.range(0)));
+    parser.LoadScript(bench::WriteFlatScript(dir, state.range(0)));
     TScriptView view({[&] { return parser.LineCount(); }, [&](qsizetype line) { return parser.Line(line); },
                       [](qsizetype) { return false; }},
                      nullptr);
@@ -45,7 +36,7 @@ void BM_LabelsListRefresh(benchmark::State& state)
 {
     QTemporaryDir dir;
     TKvtParser parser;
-    parser.LoadScript(WriteLongScript(dir, state.range(0)));
+    parser.LoadScript(bench::WriteFlatScript(dir, state.range(0)));
     TKvtVariables variables;
     TActorManager actors;
     TPositionManager positions;
