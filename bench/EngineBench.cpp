@@ -1,11 +1,12 @@
 // The script engine on its own: loading a large script with includes, one
-// command line parsed and dispatched, and label lookups in small and large
-// scripts.
+// command line parsed and dispatched, label lookups in small and large
+// scripts, and "globals.dat" written for a story with many globals.
 
 #include "ScriptGenerator.h"
 
 #include "engine/CommandHandlers.h"
 #include "engine/KvtEngine.h"
+#include "engine/KvtVariables.h"
 #include "interpreter/CommandTable.h"
 
 #include <QDir>
@@ -139,5 +140,18 @@ void BM_FindLabelFirstLookup(benchmark::State& state)
     }
 }
 BENCHMARK(BM_FindLabelFirstLookup)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
+// The file is built piece by piece, four pieces a global: time must grow
+// linearly with the number of globals.
+void BM_GlobalsData(benchmark::State& state)
+{
+    TKvtVariables variables;
+    for (int64_t i = 0; i < state.range(0); ++i)
+        variables.SetStr(QStringLiteral("_global%1").arg(i), QStringLiteral("value %1").arg(i));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(variables.GlobalsData());
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_GlobalsData)->Arg(1000)->Arg(10000)->Arg(100000)->Complexity()->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -52,10 +52,15 @@ QString DecodeUtf16Le(QByteArrayView bytes)
 
 void AppendUtf16Le(QByteArray& out, QStringView text)
 {
-    out.reserve(out.size() + text.size() * 2);
+    // Files are built from many small pieces: one resize (which grows the
+    // buffer geometrically) and plain stores, rather than an exact reserve
+    // and two checked appends per character.
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * 2);
+    char* p = out.data() + start;
     for (QChar c : text) {
-        out.append(char(c.unicode() & 0xFF));
-        out.append(char(c.unicode() >> 8));
+        *p++ = char(c.unicode() & 0xFF);
+        *p++ = char(c.unicode() >> 8);
     }
 }
 
