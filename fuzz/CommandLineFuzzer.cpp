@@ -21,13 +21,17 @@ QStringList SplitOneByOne(QStringView rest)
     bool building = false;
     bool inQuotes = false;
     qsizetype pendingBlanks = 0;
+    // Grows the last parameter in place: a temporary string per character
+    // made this check cost more than the code it checks.
     auto append = [&](QChar c) {
-        if (building) {
-            params.last() += QString(pendingBlanks, u' ') + c;
-        } else {
-            params.append(QString(c));
+        if (!building) {
+            params.append(QString());
             building = true;
+        } else if (pendingBlanks > 0) {
+            QString& last = params.last();
+            last.resize(last.size() + pendingBlanks, u' ');
         }
+        params.last().append(c);
         pendingBlanks = 0;
     };
     for (QChar c : rest) {
