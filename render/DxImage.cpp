@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QImageReader>
 
+#include <algorithm>
+
 namespace {
 
 TImageFileFormat FormatOf(const QByteArray& name)
@@ -21,7 +23,8 @@ TImageFileFormat FormatOf(const QByteArray& name)
 
 // The largest texture, uncompressed, with room for headers: any bigger file
 // is no picture we could show, and reading it whole could take gigabytes.
-constexpr qint64 MaxImageFileBytes = qint64(8192) * 8192 * 4 + (qint64(1) << 20);
+constexpr qint64 MaxTexturePixels = qint64(8192) * 8192;
+constexpr qint64 MaxImageFileBytes = MaxTexturePixels * 4 + (qint64(1) << 20);
 
 bool ReadAll(const QString& path, QByteArray& out)
 {
@@ -111,6 +114,17 @@ bool Complete(const QByteArray& data, TImageFileFormat format)
     }
 }
 
+// Some decoders size their pixels by a field other than the one they
+// announce (a GIF's screen height), so a few bytes could make hundreds of
+// megabytes. The budget is the announced size at the widest pixel a decoder
+// uses (16-bit RGBA), with room for small pictures, and never more than the
+// largest texture needs.
+int AllocationLimitMegabytes(const QSize& announced)
+{
+    const qint64 pixels = std::min(qint64(announced.width()) * announced.height(), MaxTexturePixels);
+    return int((pixels * 8) >> 20) + 1;
+}
+
 TResult Decode(const QString& path, QImage& image, TImageInfo& info)
 {
     QByteArray data;
@@ -120,6 +134,8 @@ TResult Decode(const QString& path, QImage& image, TImageInfo& info)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     const QSize size = reader.size();
+    if (size.isValid())
+        reader.setAllocationLimit(AllocationLimitMegabytes(size));
     info.fileFormat = FormatOf(reader.format());
     if (!size.isValid() || size.isEmpty() || !Complete(data, info.fileFormat) || !reader.read(&image))
         return DxResult::InvalidData;

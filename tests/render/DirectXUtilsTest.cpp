@@ -162,6 +162,16 @@ TEST_F(LoadTextureTest, MissingTruncatedAndNonImageFilesFailWithoutTexture)
     EXPECT_EQ(device->LiveDefaultPoolResources(), 0);
 }
 
+TEST_F(LoadTextureTest, PictureDecodingFarBeyondItsAnnouncedSizeIsRefusedAsBadData)
+{
+    // A 39-byte GIF that announces 516 x 1028 pixels, while its screen
+    // height would have the decoder allocate 516 x 64453.
+    const QString gif = dir.Write(QStringLiteral("tall.jpg"),
+                                  QByteArray::fromBase64("R0lGODlhBALF+/EAAPUA//9gYAAAAAAAACwAAAQEQAMAAAIFhCE="));
+    EXPECT_EQ(Load(gif), DxResult::InvalidData);
+    EXPECT_EQ(texture, nullptr);
+}
+
 TEST_F(LoadTextureTest, BmpWithTheOldCoreHeaderLoadsAndACutHeaderFails)
 {
     // 2 x 2 pixels, 24 bits, 16-bit sizes in a 12-byte header; rows padded
