@@ -105,11 +105,38 @@ bool JpegComplete(const QByteArray& data)
     return lastScan >= 0 && end > lastScan;
 }
 
+uint32_t BigEndian32(const QByteArray& data, qsizetype offset)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+        value = (value << 8) | static_cast<uchar>(data[offset + i]);
+    return value;
+}
+
+// The PNG decoder allocates each chunk's stated length before reading it,
+// so a few bytes claiming a 2 GB text chunk cost gigabytes and seconds. A
+// chunk running past the end of the file is a cut-off file to us.
+bool PngChunksFit(const QByteArray& data)
+{
+    constexpr qsizetype SignatureBytes = 8;
+    constexpr qint64 FrameBytes = 12;  // length, type and checksum
+    for (qsizetype offset = SignatureBytes; offset + 8 <= data.size();) {
+        const qint64 length = BigEndian32(data, offset);
+        if (length + FrameBytes > data.size() - offset)
+            return false;
+        if (data.sliced(offset + 4, 4) == "IEND")
+            return true;
+        offset += length + FrameBytes;
+    }
+    return true;
+}
+
 bool Complete(const QByteArray& data, TImageFileFormat format)
 {
     switch (format) {
     case TImageFileFormat::Bmp: return BmpComplete(data);
     case TImageFileFormat::Jpg: return JpegComplete(data);
+    case TImageFileFormat::Png: return PngChunksFit(data);
     default: return true;
     }
 }
