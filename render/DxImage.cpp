@@ -194,11 +194,16 @@ TResult DecodeCached(TImageCache& cache, const QString& file, QImage& image)
 // cache's: it is copied only when a pixel has to change.
 void ApplyColorKey(QImage& image, uint32_t colorKey)
 {
+    const int width = image.width();
     for (int y = 0; y < image.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (line[x] == colorKey)
-                reinterpret_cast<QRgb*>(image.scanLine(y))[x] = 0;
+        const QRgb* first = std::find(line, line + width, colorKey);
+        if (first == line + width)
+            continue;
+        // Asking for a writable line once per row, not per pixel: each ask
+        // checks whether the cached picture must be copied first.
+        auto* writable = reinterpret_cast<QRgb*>(image.scanLine(y));
+        std::replace(writable + (first - line), writable + width, colorKey, QRgb(0));
     }
 }
 
